@@ -1,0 +1,3 @@
+#include "tsuka/driver/run.h"
+
+int main(int argc, char** argv) { return runChecker(argc, argv); }
