@@ -16,6 +16,9 @@ constexpr int kKing = 8;
 constexpr int kSecondKing = 9;
 constexpr int kFairyPiece = 10;
 
+// True for the kinds a hand can hold.
+inline bool isHandKind(int code) { return code >= kFirstHandKind && code <= kLastHandKind; }
+
 // Names of codes 0 to 31 before any condition changes them.
 extern const char* const initialNames[kCodeCount];
 

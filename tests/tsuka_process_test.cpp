@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ class Tsuka : public testing::Test {
   void fake(const std::string& name, const std::string& plan) {
     installProgram(FAKE_PROGRAM, dir / name);
     writeFile(dir / "plan", readFile(dir / "plan") + plan);
+  }
+  // Forgets the fakes' plan and how often each fake has run.
+  void resetPlan() {
+    for (const char* suffix : {"", ".KZ.EXE.count", ".KZX.EXE.count", ".KZSHOW.EXE.count"}) {
+      std::remove((dir / ("plan" + std::string(suffix))).c_str());
+    }
   }
   ProcessResult run(const std::vector<std::string>& arguments, const std::string& program = "./tsuka") {
     std::vector<std::string> argv = {program};
@@ -122,6 +129,229 @@ TEST_F(Tsuka, ParseErrorsPrintOneLine) {
     EXPECT_EQ(r.err, kBanner + c.message + "...") << c.content;
     EXPECT_EQ(r.status, 1);
   }
+}
+
+// A three-move problem: the defender captures on move 2.
+const std::string kThreeMoves =
+    "ルール：詰将棋\n手数：3\n攻方：21飛\n受方：11玉12歩\n攻方持駒：金2\n受方持駒：なし\n"
+    "作意：\n22金打 同玉(11) 23金打\nまで3手詰\n";
+const std::string kHolds = "解析時間：0.1秒 手順成立\n";
+const std::string kNoMate = "不詰\n解析時間：0.1秒 全検完了\n";
+const std::string kMate = "余詰：23金打\n解析時間：0.1秒\n";
+const std::string kSuccess = "tsuka: 指定詰手順が成立しています。\n";
+
+class TsukaChecks : public Tsuka {
+ protected:
+  // The solver answers `whole` to the whole-problem check and `steps[k-1]`
+  // to step check k (the last one for all later checks); it logs its
+  // arguments to "args" and its input files to "inputs".
+  void solver(const std::string& whole, const std::vector<std::string>& steps,
+              const std::string& name = "KZ.EXE") {
+    writeFile(dir / "whole.out", whole);
+    std::string plan = name + " log args\n" + name + " append @I inputs\n";
+    for (size_t k = 0; k < steps.size(); ++k) {
+      writeFile(dir / ("step" + std::to_string(k) + ".out"), steps[k]);
+    }
+    plan += name + " copy step" + std::to_string(steps.size() - 1) + ".out @O\n";
+    for (size_t k = 0; k + 1 < steps.size(); ++k) {
+      plan += name + "#" + std::to_string(k + 2) + " copy step" + std::to_string(k) + ".out @O\n";
+    }
+    plan += name + "#1 copy whole.out @O\n";
+    fake(name, plan);
+  }
+  std::string work(const std::string& name) { return dir / name; }
+};
+
+TEST_F(TsukaChecks, AllChecksPass) {
+  writeFile(dir / "p.kdb", kThreeMoves);
+  solver(kHolds, {kNoMate});
+  ProcessResult r = run({"p.kdb", "/T10", "/H64"});
+  EXPECT_EQ(r.err, kBanner + kSuccess);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  // The whole-problem run never gets the user's options; every step run does.
+  std::string args;
+  args += "KZ.EXE\n/I" + work("TSUKA000.KZI") + "\n/O" + work("TSUKA000.KZO") + "\n--\n";
+  for (const char* n : {"001", "002", "003"}) {
+    args += "KZ.EXE\n/I" + work(std::string("TSUKA") + n + ".KZI") + "\n/O" +
+            work(std::string("TSUKA") + n + ".KZO") + "\n/T10\n/H64\n--\n";
+  }
+  EXPECT_EQ(readFile(dir / "args"), args);
+  EXPECT_EQ(readFile(dir / "TSUKA000.KZI"),
+            "詰将棋 @@\r\n21飛 +金2,\r\n11玉12歩 @+\r\n| 22金打 同玉(11) 23金打\r\n#3\r\n");
+  EXPECT_EQ(readFile(dir / "TSUKA001.KZI"),
+            "/EEXCEPT=23金打\r\n詰将棋 @@\r\n21飛 +金,\r\n12歩22玉 @+金\r\n#1\r\n");
+  EXPECT_EQ(readFile(dir / "TSUKA002.KZI"),
+            "/EEXCEPT=22玉(11)\r\n詰将棋 @@\r\n21飛22金 +金,\r\n11玉12歩 @+\r\n#2\r\n");
+  EXPECT_EQ(readFile(dir / "TSUKA003.KZI"),
+            "/EEXCEPT=22金打\r\n詰将棋 @@\r\n21飛 +金2,\r\n11玉12歩 @+\r\n#3\r\n");
+}
+
+TEST_F(TsukaChecks, StatedSolutionThatDoesNotHold) {
+  writeFile(dir / "p.kdb", kThreeMoves);
+  // Only a time line with 手順成立 counts; an interruption is no exception.
+  for (const std::string& output : {std::string("手順成立\n解析時間：1秒\n"), std::string("中断\n"),
+                                    std::string(""), std::string("x解析時間：手順成立\n")}) {
+    solver(output, {kNoMate});
+    ProcessResult r = run({"p.kdb"});
+    EXPECT_EQ(r.err, kBanner + "tsuka: 指定詰手順が成立していません。\n...") << output;
+    EXPECT_EQ(r.status, 1);
+    resetPlan();
+  }
+}
+
+TEST_F(TsukaChecks, StepVerdictsNameTheMove) {
+  const std::string seven =
+      "手数：7\n受方：11玉\n作意：\n11歩打 11歩打 11歩打 11歩打 11歩打 11歩打 11歩打\n";
+  const std::string alternative = "tsuka: 指定詰手順 %d手目の図で余詰がありました。\n...";
+  const std::string interrupted = "tsuka: 指定詰手順 %d手目の図で中断されました。\n...";
+  const struct {
+    std::vector<std::string> steps;
+    std::string message;
+    int move;
+  } cases[] = {
+      {{kMate}, alternative, 7},
+      {{kNoMate, "中断\n"}, interrupted, 6},
+      {{kNoMate, kNoMate, kNoMate, ""}, alternative, 4},  // an empty output is a mate
+      {{"不詰\n中断\n"}, "", 0},
+      {{"中断\n不詰\n"}, interrupted, 7},
+      {{" 中断\n 不詰\n"}, alternative, 7},  // not at a line start
+      {{std::string(511, 'x') + "中断\n"}, interrupted, 7},  // a 512th byte starts a piece
+  };
+  for (const auto& c : cases) {
+    writeFile(dir / "p.kdb", seven);
+    resetPlan();
+    solver(kHolds, c.steps);
+    ProcessResult r = run({"p.kdb"});
+    std::string expected = c.message.empty() ? kSuccess : c.message;
+    if (size_t at = expected.find("%d"); at != std::string::npos) expected.replace(at, 2, std::to_string(c.move));
+    EXPECT_EQ(r.err, kBanner + expected) << c.steps.back();
+    EXPECT_EQ(r.status, c.message.empty() ? 0 : 1);
+  }
+}
+
+TEST_F(TsukaChecks, CompleteSearchCountsAsNoMateFromLevelTwo) {
+  const std::string complete = "変同：...\n解析時間：1秒 全検完了\n";
+  const struct {
+    std::vector<std::string> options;
+    bool holds;
+  } cases[] = {
+      {{"/L2"}, true},       {{"/l3"}, true},         {{"/L1"}, false},   {{}, false},
+      {{"/L"}, false},       {{"/Lx"}, false},        {{"/L1", "/L5"}, true}, {{"/L5", "/L1"}, false},
+  };
+  for (const auto& c : cases) {
+    writeFile(dir / "p.kdb", kThreeMoves);
+    resetPlan();
+    solver(kHolds, {complete});
+    std::vector<std::string> arguments = {"p.kdb"};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    ProcessResult r = run(arguments);
+    EXPECT_EQ(r.status, c.holds ? 0 : 1) << testing::PrintToString(c.options);
+  }
+}
+
+TEST_F(TsukaChecks, AtMostSixteenOptionsArePassedOn) {
+  writeFile(dir / "p.kdb", "手数：1\n受方：11玉\n作意：\n12金打\n");
+  solver(kHolds, {"変同：\n解析時間：1秒 全検完了\n"});
+  std::vector<std::string> arguments = {"p.kdb"};
+  for (int i = 1; i <= 16; ++i) arguments.push_back("/X" + std::to_string(i));
+  for (int i = 17; i <= 20; ++i) arguments.push_back("/L9");
+  ProcessResult r = run(arguments);
+  // The "/L9" options beyond the sixteenth are neither passed nor read.
+  EXPECT_EQ(r.err, kBanner + "tsuka: 指定詰手順 1手目の図で余詰がありました。\n...");
+  std::string args = readFile(dir / "args");
+  std::string stepRun = args.substr(args.find("--\n") + 3);
+  std::string expected = "KZ.EXE\n/I" + work("TSUKA001.KZI") + "\n/O" + work("TSUKA001.KZO") + "\n";
+  for (int i = 1; i <= 16; ++i) expected += "/X" + std::to_string(i) + "\n";
+  EXPECT_EQ(stepRun, expected + "--\n");
+}
+
+TEST_F(TsukaChecks, StartOptionSkipsTheWholeProblemCheck) {
+  const std::string five = "手数：5\n受方：11玉\n作意：\n11歩打 11歩打 11歩打 11歩打 11歩打\n";
+  const struct {
+    std::string option;
+    std::vector<std::string> firstInputs;  // work files the runs write, in order
+  } cases[] = {
+      {"/N2", {"TSUKA002.KZI", "TSUKA003.KZI", "TSUKA004.KZI", "TSUKA005.KZI"}},
+      {"/n5x", {"TSUKA005.KZI"}},
+      {"/N1", {"TSUKA001.KZI", "TSUKA002.KZI", "TSUKA003.KZI", "TSUKA004.KZI", "TSUKA005.KZI"}},
+      {"/N6", {}},
+  };
+  for (const auto& c : cases) {
+    TempDir fresh;
+    installProgram(TSUKA_BINARY, fresh / "tsuka");
+    installProgram(FAKE_PROGRAM, fresh / "KZ.EXE");
+    writeFile(fresh / "plan", "KZ.EXE log args\nKZ.EXE copy step.out @O\n");
+    writeFile(fresh / "step.out", kNoMate);
+    writeFile(fresh / "p.kdb", five);
+    writeFile(fresh / "TSUKA000.KZO", "old");
+    ProcessResult r = runProcess(fresh.path(), {"./tsuka", c.option, "p.kdb"}, {"FAKE_PLAN=" + (fresh / "plan")});
+    EXPECT_EQ(r.err, kBanner + kSuccess) << c.option;
+    std::string expected;
+    for (const std::string& input : c.firstInputs) {
+      std::string output = input.substr(0, 9) + "KZO";
+      expected += "KZ.EXE\n/I" + (fresh / input) + "\n/O" + (fresh / output) + "\n--\n";
+    }
+    EXPECT_EQ(readFile(fresh / "args"), expected) << c.option;
+    EXPECT_FALSE(fileExists(fresh / "TSUKA000.KZO")) << "the start-up clean-up runs with " << c.option;
+  }
+}
+
+TEST_F(TsukaChecks, NoMovesMeansOnlyTheWholeProblemCheck) {
+  writeFile(dir / "p.kdb", "手数：0\n受方：11玉\n");
+  solver(kHolds, {kMate});
+  ProcessResult r = run({"p.kdb", "/L2"});
+  EXPECT_EQ(r.err, kBanner + kSuccess);
+  EXPECT_EQ(readFile(dir / "args"), "KZ.EXE\n/I" + work("TSUKA000.KZI") + "\n/O" + work("TSUKA000.KZO") + "\n--\n");
+}
+
+TEST_F(TsukaChecks, FairyPieceUsesTheOtherSolver) {
+  writeFile(dir / "p.kdb", "備考：\n/EFP=def:Ｆ\n／備考終了\n手数：1\n受方：11玉\n作意：\n12Ｆ打\n");
+  solver(kHolds, {kNoMate}, "KZX.EXE");
+  ProcessResult r = run({"p.kdb"});
+  EXPECT_EQ(r.err, kBanner + kSuccess);
+  EXPECT_EQ(readFile(dir / "inputs"), "/EFP=def:Ｆ\r\n @@\r\n,\r\n11玉\r\n| 12Ｆ打 \r\n#1\r\n"
+                                      "/EFP=def:Ｆ\r\n/EEXCEPT=12Ｆ打\r\n @@\r\n,\r\n11玉\r\n#1\r\n");
+}
+
+TEST_F(TsukaChecks, SolverFailures) {
+  writeFile(dir / "p.kdb", kThreeMoves);
+  ProcessResult r = run({"p.kdb"});
+  EXPECT_EQ(r.err, kBanner + "tsuka: ｋｚ起動エラー - KZ.EXE\n" + line2(2, "No such file or directory") + "...");
+
+  fake("KZ.EXE", "KZ.EXE log args\n");  // runs, writes nothing
+  r = run({"p.kdb"});
+  EXPECT_EQ(r.err, kBanner + "tsuka: ｋｚ出力ファイルオープンエラー - " + work("TSUKA000.KZO") + " (rt)\n" +
+                       line2(2, "No such file or directory") + "...");
+}
+
+TEST_F(TsukaChecks, WorkFilesLiveInTheProgramDirectory) {
+  mkdir((dir / "bin").c_str(), 0755);
+  mkdir((dir / "work").c_str(), 0755);
+  installProgram(TSUKA_BINARY, dir / "bin/tsuka");
+  writeFile(dir / "work/p.kdb", kThreeMoves);
+  installProgram(FAKE_PROGRAM, dir / "KZ.EXE");
+  // A stale output of the same check is removed before the solver runs.
+  writeFile(dir / "bin/TSUKA001.KZO", kNoMate);
+  writeFile(dir / "bin/TSUKA000.KZI", "old");
+  writeFile(dir / "work/tsuka009.kzi", "old");
+  writeFile(dir / "plan", "KZ.EXE log " + (dir / "args") + "\n");
+  ProcessResult r = runProcess(dir / "work", {dir / "bin/tsuka", "/N3", "p.kdb"},
+                               {"FAKE_PLAN=" + (dir / "plan"), "PATH=" + dir.path() + ":/usr/bin:/bin"});
+  EXPECT_EQ(r.err, kBanner + "tsuka: ｋｚ出力ファイルオープンエラー - " + (dir / "bin/TSUKA003.KZO") +
+                       " (rt)\n" + line2(2, "No such file or directory") + "...");
+  EXPECT_TRUE(fileExists(dir / "bin/TSUKA000.KZI")) << "not in the current directory";
+  EXPECT_FALSE(fileExists(dir / "work/tsuka009.kzi"));
+  EXPECT_TRUE(fileExists(dir / "bin/TSUKA003.KZI"));
+
+  // Started by a bare name found on the PATH, the current directory is the
+  // program directory.
+  writeFile(dir / "plan", "KZ.EXE copy " + (dir / "nomate.out") + " @O\n");
+  writeFile(dir / "nomate.out", kNoMate);
+  r = runProcess(dir / "work", {"/bin/sh", "-c", "PATH=" + (dir / "bin") + ":" + dir.path() + ":$PATH exec tsuka /N1 p.kdb"},
+                 {"FAKE_PLAN=" + (dir / "plan")});
+  EXPECT_EQ(r.err, kBanner + kSuccess);
+  EXPECT_TRUE(fileExists(dir / "work/TSUKA001.KZI"));
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include "tsuka/platform/platform.h"
 #include "tsuka/problem/locate.h"
 #include "tsuka/problem/reader.h"
+#include "tsuka/solver/input_files.h"
+#include "tsuka/solver/solver_run.h"
 
 char programName[64];
 char programDirectory[256];
@@ -50,6 +52,13 @@ void findProgramDirectory(const ArgumentList& arguments) {
   }
 }
 
+// A verdict on move N: the template takes N first, then the program name.
+[[noreturn]] static void failWithVerdict(const char* verdictTemplate, int moveNumber) {
+  char message[512];
+  std::snprintf(message, sizeof message, verdictTemplate, moveNumber);
+  failWithMessage(message);
+}
+
 // Takes "/N<n>" (or "/n<n>") out of the second element when n > 0 and makes
 // it the check number; anything else there stays as the problem file.
 static void takeStartOption(ArgumentList& arguments) {
@@ -84,5 +93,28 @@ int runChecker(int count, char** values) {
   }
   readProblemFile();
   platform::deleteOldWorkFiles();
-  return 1;
+  initSolverArguments();
+
+  if (checkNumber == 0) {
+    writeWholeProblemFile();
+    runSolver();
+    if (readWholeProblemVerdict() != 0) failWithMessage("%s: 指定詰手順が成立していません。\n");
+  } else {
+    --checkNumber;
+  }
+  appendUserOptions(arguments);
+
+  // Step checks from the last move back to the first.
+  for (;;) {
+    ++checkNumber;
+    if (checkNumber > problem.moveCount) break;
+    const int moveNumber = problem.moveCount - checkNumber + 1;
+    writeStepFile(moveNumber);
+    runSolver();
+    const int verdict = readStepVerdict();
+    if (verdict == -1) failWithVerdict("%%s: 指定詰手順 %d手目の図で余詰がありました。\n", moveNumber);
+    if (verdict == 1) failWithVerdict("%%s: 指定詰手順 %d手目の図で中断されました。\n", moveNumber);
+  }
+  printWithProgramName("%s: 指定詰手順が成立しています。\n");
+  return 0;
 }
