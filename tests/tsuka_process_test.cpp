@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -83,6 +85,24 @@ TEST_F(Tsuka, ProgramDirectoryTooLongIsRefused) {
   ProcessResult r = run({}, deep + "/tsuka");
   EXPECT_EQ(r.err, kBanner + "tsuka: tsuka.exe8.3形式パス取得エラー - \n" +
                        line2(0, "File name too long") + "...");
+}
+
+TEST_F(Tsuka, PathsTooLongForTheirBuffersAreRefused) {
+  std::string name = std::string(300 - dir.path().size(), 'p') + ".kdb";
+  ProcessResult r = run({name});
+  EXPECT_EQ(r.err, kBanner + "tsuka: 詰手順ファイルフルパス取得エラー - " + name + "\n" +
+                       line2(0, "File name too long") + "...");
+
+  // The converter's output path in a program directory of 250 bytes.
+  std::string deep = dir.path();
+  while (deep.size() < 250) deep += "/" + std::string(std::min<size_t>(40, 249 - deep.size()), 'd');
+  std::filesystem::create_directories(deep);
+  installProgram(TSUKA_BINARY, deep + "/tsuka");
+  fake("KZSHOW.EXE", "");
+  writeFile(dir / "p.kif", "");
+  r = runProcess(dir.path(), {deep + "/tsuka", "p.kif"}, {"FAKE_PLAN=" + (dir / "plan")});
+  EXPECT_EQ(r.err, kBanner + "tsuka: KDBファイルオープンエラー - " + deep + "/KZSHOW.KDB (rt)\n" +
+                       line2(36, "File name too long") + "...");
 }
 
 TEST_F(Tsuka, ProblemFileThatCannotBeOpened) {

@@ -176,13 +176,11 @@ static std::string findProgram(const char* name) {
   return {};
 }
 
-static int spawn(pid_t* pid, const char* file, const std::vector<char*>& argv) {
+// Starts file; the child gets the default handling of the signals in
+// `defaults` (the ones the parent ignores only while it waits).
+static int spawn(pid_t* pid, const char* file, const std::vector<char*>& argv, const sigset_t& defaults) {
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGINT);
-  sigaddset(&defaults, SIGQUIT);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   int rc = posix_spawn(pid, file, nullptr, &attributes, argv.data(), environ);
@@ -208,16 +206,20 @@ bool runProgram(const char* const* arguments) {
   sigemptyset(&ignore.sa_mask);
   sigaction(SIGINT, &ignore, &oldInt);
   sigaction(SIGQUIT, &ignore, &oldQuit);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  if (oldInt.sa_handler != SIG_IGN) sigaddset(&defaults, SIGINT);
+  if (oldQuit.sa_handler != SIG_IGN) sigaddset(&defaults, SIGQUIT);
 
   pid_t pid = 0;
-  int rc = spawn(&pid, file.c_str(), argv);
+  int rc = spawn(&pid, file.c_str(), argv, defaults);
   if (rc == ENOEXEC) {
     // A script without a "#!" line runs through the shell, as execvp does.
     std::vector<char*> shellArgv;
     shellArgv.push_back(const_cast<char*>("/bin/sh"));
     shellArgv.push_back(const_cast<char*>(file.c_str()));
     shellArgv.insert(shellArgv.end(), argv.begin() + 1, argv.end());
-    rc = spawn(&pid, "/bin/sh", shellArgv);
+    rc = spawn(&pid, "/bin/sh", shellArgv, defaults);
   }
   if (rc == 0) {
     int status = 0;
