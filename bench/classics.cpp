@@ -1,0 +1,151 @@
+// Benchmark: the classic problems of a CSV file (id,collection,number,sfen,
+// plies,...), each written as a solver input file, read back, and searched
+// for a mate within its recorded length under a time limit; with
+// OpenShogiLib's df-pn on the same positions when its oracle program is
+// given.
+//
+//   classics <csv> [--seconds S] [--hash MiB] [--oracle PATH] [--oracle-nodes N] [--only ID]
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "matesolver/dfpn.h"
+#include "matesolver/input.h"
+#include "support/sfen_problem.h"
+
+namespace {
+
+struct Row {
+  std::string id, sfen;
+  int plies;
+};
+
+std::vector<Row> readCsv(const std::string& path) {
+  std::vector<Row> rows;
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    std::vector<std::string> f;
+    std::stringstream ss(line);
+    std::string cell;
+    while (std::getline(ss, cell, ',')) f.push_back(cell);
+    if (f.size() >= 5) rows.push_back({f[0], f[3], std::stoi(f[4])});
+  }
+  return rows;
+}
+
+// A persistent oracle process answering one line per command.
+struct Oracle {
+  FILE* to = nullptr;
+  FILE* from = nullptr;
+  bool start(const std::string& path) {
+    int down[2], up[2];
+    if (pipe(down) || pipe(up)) return false;
+    pid_t pid = fork();
+    if (pid == 0) {
+      dup2(down[0], 0);
+      dup2(up[1], 1);
+      close(down[1]);
+      close(up[0]);
+      execl(path.c_str(), path.c_str(), nullptr);
+      _exit(127);
+    }
+    close(down[0]);
+    close(up[1]);
+    to = fdopen(down[1], "w");
+    from = fdopen(up[0], "r");
+    return true;
+  }
+  std::string ask(const std::string& command) {
+    std::fprintf(to, "%s\n", command.c_str());
+    std::fflush(to);
+    char buffer[4096];
+    if (!std::fgets(buffer, sizeof buffer, from)) return "no answer";
+    std::string s = buffer;
+    if (!s.empty() && s.back() == '\n') s.pop_back();
+    return s;
+  }
+};
+
+double now() { return double(matesolver::monotonicMillis()) / 1000; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: classics <csv> [--seconds S] [--hash MiB] [--oracle PATH] [--oracle-nodes N] [--only ID]\n");
+    return 2;
+  }
+  double seconds = 60;
+  size_t hash = 1024;
+  std::string oraclePath, only;
+  long long oracleNodes = 20000000;
+  for (int i = 2; i + 1 < argc; i += 2) {
+    std::string o = argv[i], v = argv[i + 1];
+    if (o == "--seconds") seconds = std::stod(v);
+    if (o == "--hash") hash = std::stoul(v);
+    if (o == "--oracle") oraclePath = v;
+    if (o == "--oracle-nodes") oracleNodes = std::stoll(v);
+    if (o == "--only") only = v;
+  }
+  Oracle oracle;
+  if (!oraclePath.empty() && !oracle.start(oraclePath)) return 2;
+
+  std::printf("%-10s %5s  %-7s %9s %12s %10s  %-8s %9s\n", "id", "plies", "ours", "seconds", "nodes", "nodes/s",
+              "osl", "seconds");
+  std::vector<double> times;
+  int found = 0, total = 0;
+  uint64_t allNodes = 0;
+  double allTime = 0;
+  for (const Row& row : readCsv(argv[1])) {
+    if (!only.empty() && row.id != only) continue;
+    ++total;
+    std::string error;
+    const std::string kzi = sfen_problem::openStepCheck(row.sfen, row.plies, "詰将棋", &error);
+    matesolver::CheckInput input;
+    if (kzi.empty() || !matesolver::parseCheckInput(kzi, input, &error)) {
+      std::printf("%-10s %5d  error: %s\n", row.id.c_str(), row.plies, error.c_str());
+      continue;
+    }
+    matesolver::MateSearch search(hash);
+    search.limits.deadline = matesolver::monotonicMillis() + int64_t(seconds * 1000);
+    const double start = now();
+    std::string verdict;
+    try {
+      verdict = search.attackerMates(input.position, input.plies, input.excluded) ? "mate" : "nomate";
+    } catch (const matesolver::Interrupted&) {
+      verdict = "timeout";
+    }
+    const double elapsed = now() - start;
+    if (verdict == "mate") ++found;
+    times.push_back(verdict == "mate" ? elapsed : 1e9);
+    allNodes += search.nodes;
+    allTime += elapsed;
+    std::string osl = "-", oslTime = "-";
+    if (!oraclePath.empty()) {
+      const double t0 = now();
+      osl = oracle.ask("dfpn " + std::to_string(oracleNodes) + " " + row.sfen);
+      char b[32];
+      std::snprintf(b, sizeof b, "%.2f", now() - t0);
+      oslTime = b;
+      osl = osl.substr(0, osl.find(' '));
+    }
+    std::printf("%-10s %5d  %-7s %9.2f %12llu %10.0f  %-8s %9s\n", row.id.c_str(), row.plies, verdict.c_str(), elapsed,
+                static_cast<unsigned long long>(search.nodes), elapsed > 0 ? search.nodes / elapsed : 0.0,
+                osl.c_str(), oslTime.c_str());
+    std::fflush(stdout);
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("found %d of %d; total %.1f s; %.0f nodes/s overall", found, total, allTime,
+              allTime > 0 ? allNodes / allTime : 0.0);
+  if (!times.empty() && times[times.size() / 2] < 1e9) std::printf("; median %.2f s", times[times.size() / 2]);
+  std::printf("\n");
+  return 0;
+}

@@ -1,0 +1,577 @@
+#include "matesolver/dfpn.h"
+
+#include <algorithm>
+#include <new>
+
+namespace matesolver {
+
+using namespace shogi;
+
+namespace {
+
+constexpr uint32_t INF = INFINITE_PN;
+
+uint32_t add(uint32_t a, uint32_t b) { return std::min<uint64_t>(uint64_t(a) + b, INF); }
+
+// A threshold a little above the second-best value, so that the search
+// does not switch back and forth between two children of equal promise.
+uint32_t widen(uint32_t second) {
+  if (second >= INF) return INF;
+  return std::min<uint64_t>(uint64_t(second) + 1 + second / 4, INF);
+}
+
+// The attacker needs an odd number of plies, the defender's turn an even
+// number: a bound of the other parity is worth one less.
+int normalise(bool attackerToMove, int bound) {
+  if (attackerToMove) return (bound % 2 == 1) ? bound : bound - 1;
+  return (bound % 2 == 0) ? bound : bound - 1;
+}
+
+uint64_t tableKey(uint64_t boardKey) { return boardKey | 1; }
+
+uint8_t workLog(uint32_t work) {
+  uint8_t n = 0;
+  while (work > 1) {
+    work >>= 1;
+    ++n;
+  }
+  return n;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Transposition table
+
+TranspositionTable::TranspositionTable(size_t megabytes) {
+  const size_t bytes = std::max<size_t>(megabytes, 1) << 20;
+  size_t clusters = 1;
+  while (clusters * 2 * CLUSTER * sizeof(TTEntry) <= bytes) clusters *= 2;
+  count_ = clusters * CLUSTER;
+  entries_.reset(static_cast<TTEntry*>(std::calloc(count_, sizeof(TTEntry))));
+  if (!entries_) throw std::bad_alloc();
+  mask_ = clusters - 1;
+}
+
+TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand attacker, PackedHand defender,
+                                                     int bound) const {
+  key = tableKey(key);
+  Probe result;
+  const TTEntry* c = cluster(key);
+  for (size_t i = 0; i < CLUSTER; ++i) {
+    const TTEntry& e = c[i];
+    if (e.key != key) continue;
+    if (e.state == PROVEN) {
+      // The attacker holds at least as much, the defender at most as much.
+      if (bound >= e.depth && handCovers(attacker, e.attacker) && handCovers(e.defender, defender)) {
+        result.state = PROVEN;
+        result.pn = 0;
+        result.dn = INF;
+        result.length = e.depth;
+        result.best = Move{e.best};
+        return result;
+      }
+    } else if (e.state == DISPROVEN) {
+      if (bound <= e.depth && handCovers(e.attacker, attacker) && handCovers(defender, e.defender)) {
+        result.state = DISPROVEN;
+        result.pn = INF;
+        result.dn = 0;
+        return result;
+      }
+    } else if (e.state == UNKNOWN && e.attacker == attacker && e.defender == defender) {
+      result.pn = e.pn;
+      result.dn = e.dn;
+    }
+  }
+  return result;
+}
+
+TTEntry& TranspositionTable::slotFor(uint64_t key, PackedHand attacker, PackedHand defender, uint8_t state) {
+  TTEntry* c = cluster(key);
+  TTEntry* victim = nullptr;
+  for (size_t i = 0; i < CLUSTER; ++i) {
+    TTEntry& e = c[i];
+    if (e.key == key && e.attacker == attacker && e.defender == defender && e.state == state) {
+      return e;
+    }
+  }
+  for (size_t i = 0; i < CLUSTER; ++i) {
+    TTEntry& e = c[i];
+    if (e.state == EMPTY_SLOT) return e;
+    // Evict unresolved entries first, then the cheapest.
+    auto cost = [](const TTEntry& x) { return int(x.work) + (x.state == UNKNOWN ? 0 : 64); };
+    if (victim == nullptr || cost(e) < cost(*victim)) victim = &e;
+  }
+  *victim = TTEntry{};
+  return *victim;
+}
+
+void TranspositionTable::storeProven(uint64_t key, PackedHand attacker, PackedHand defender, int length, Move best,
+                                     uint32_t work) {
+  key = tableKey(key);
+  TTEntry& e = slotFor(key, attacker, defender, PROVEN);
+  if (e.state == PROVEN && e.depth <= length) return;
+  e = TTEntry{key, attacker, defender, 0, INF, best.raw, int16_t(length), PROVEN, workLog(work)};
+}
+
+void TranspositionTable::storeDisproven(uint64_t key, PackedHand attacker, PackedHand defender, int bound,
+                                        uint32_t work) {
+  key = tableKey(key);
+  TTEntry& e = slotFor(key, attacker, defender, DISPROVEN);
+  if (e.state == DISPROVEN && e.depth >= bound) return;
+  e = TTEntry{key, attacker, defender, INF, 0, 0, int16_t(bound), DISPROVEN, workLog(work)};
+}
+
+void TranspositionTable::storeUnknown(uint64_t key, PackedHand attacker, PackedHand defender, int bound, uint32_t pn,
+                                      uint32_t dn, uint32_t work) {
+  key = tableKey(key);
+  TTEntry& e = slotFor(key, attacker, defender, UNKNOWN);
+  e = TTEntry{key, attacker, defender, pn, dn, 0, int16_t(bound), UNKNOWN, workLog(work)};
+}
+
+size_t TranspositionTable::used() const {
+  const TTEntry* e = entries_.get();
+  return size_t(std::count_if(e, e + count_, [](const TTEntry& x) { return x.state != EMPTY_SLOT; }));
+}
+
+// ---------------------------------------------------------------------------
+// Interpositions
+
+Interposition interpositionSquares(const Position& pos) {
+  Interposition result;
+  const Color defender = pos.sideToMove();
+  const Color attacker = ~defender;
+  const Square king = pos.kingSquare(defender);
+  if (king == NO_SQUARE) return result;
+  int checkers = 0;
+  for (int i = 0; i < attackRayCount[attacker]; ++i) {
+    const AttackRay& r = attackRays[attacker][i];
+    Square x = king - r.delta;
+    Piece p = pos.at(x);
+    if (p == WALL) continue;
+    if (p != EMPTY) {
+      if (colorOf(p) == attacker && (((r.stepMask | r.slideMask) >> typeOf(p)) & 1)) ++checkers;
+      continue;
+    }
+    if (r.slideMask == 0) continue;
+    std::vector<Square> between;
+    while (p == EMPTY) {
+      between.push_back(x);
+      x -= r.delta;
+      p = pos.at(x);
+    }
+    if (p != WALL && colorOf(p) == attacker && ((r.slideMask >> typeOf(p)) & 1)) {
+      ++checkers;
+      result.checker = x;
+      result.squares = between;
+    }
+  }
+  if (checkers != 1) return Interposition{};
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// The search
+
+MateSearch::MateSearch(size_t megabytes) : table_(megabytes) { children_.reserve(1 << 16); }
+
+void MateSearch::checkLimits() {
+  if (nodes < nextLimitCheck_) return;
+  nextLimitCheck_ = nodes + 4096;
+  limits.poll(nodes);
+}
+
+bool MateSearch::onPath(uint64_t key) const { return std::find(path_.begin(), path_.end(), key) != path_.end(); }
+
+MateSearch::Option MateSearch::firstLook(Position& pos) {
+  MoveList checks;
+  generateChecks(pos, checks);
+  if (checks.size == 0) return Option{INF, 0, 0, false};  // no check, no mate at any bound
+  for (Move m : checks) {
+    pos.doMove(m);
+    const bool mated = !hasLegalMove(pos);
+    pos.undoMove(m);
+    if (mated) return Option{0, INF, 1, false};
+  }
+  return Option{1, uint32_t(checks.size), 0, false};
+}
+
+uint32_t MateSearch::replyCount(Position& pos) {
+  MoveList replies;
+  generateLegal(pos, replies);
+  // Drops on one square count once: they tend to fall together.
+  uint32_t n = 0;
+  bool dropSeen[CELL_COUNT] = {};
+  for (Move r : replies) {
+    if (r.isDrop()) {
+      if (dropSeen[r.to()]) continue;
+      dropSeen[r.to()] = true;
+    }
+    ++n;
+  }
+  return n;
+}
+
+uint32_t MateSearch::Child::pn() const {
+  uint32_t v = option[0].pn;
+  for (int i = 1; i < options; ++i) v = std::min(v, option[i].pn);
+  return v;
+}
+
+uint32_t MateSearch::Child::dn() const {
+  uint32_t v = option[0].dn;
+  for (int i = 1; i < options; ++i) v = add(v, option[i].dn);
+  return v;
+}
+
+bool MateSearch::futileTestPosition(const Position& pos, Move drop, Square checker, int variant, Position& test) {
+  const Piece piece = pos.at(checker);
+  const Color attacker = colorOf(piece);
+  const PieceRules& rules = pieceRules[typeOf(piece)];
+  const Square s = drop.to();
+  const bool promote = variant == 2;
+  if (promote && (rules.promoted == NO_PIECE_TYPE ||
+                  !(inPromotionZone(attacker, checker) || inPromotionZone(attacker, s)))) {
+    return false;
+  }
+  if (!promote && rules.deadRanks > 0 && relativeRank(attacker, rankOf(s)) <= rules.deadRanks) return false;
+  test = pos;
+  test.removeAt(checker);
+  test.put(s, promote ? Piece(piece + PROMOTION) : piece);
+  test.setHand(~attacker, drop.dropped(), test.hand(~attacker, drop.dropped()) - 1);
+  return !test.inCheck(attacker);
+}
+
+MateSearch::Option MateSearch::probe(const Position& pos, int bound) const {
+  const TranspositionTable::Probe e = table_.probe(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), bound);
+  return Option{e.pn, e.dn, e.length, false};
+}
+
+bool MateSearch::expandAttacker(Position& pos, int bound, Move excluded, Result& done) {
+  MoveList checks;
+  generateChecks(pos, checks);
+  const int childBound = normalise(false, bound - 1);
+  for (Move m : checks) {
+    if (m == excluded) continue;
+    pos.doMove(m);
+    const uint32_t replies = replyCount(pos);
+    if (replies == 0) {
+      pos.undoMove(m);
+      done = Result{0, INF, 1, false, m};
+      return true;
+    }
+    Child c{};
+    c.move = m;
+    c.options = 1;
+    // With no ply left after the defender's reply there is no mate.
+    c.option[0] = childBound < 2 ? Option{INF, 0, 0, false} : probe(pos, childBound);
+    if (c.option[0].pn == 1 && c.option[0].dn == 1) c.option[0].pn = replies;
+    pos.undoMove(m);
+    children_.push_back(c);
+  }
+  return false;
+}
+
+bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
+  MoveList replies;
+  generateLegal(pos, replies);
+  if (replies.size == 0) {
+    done = pos.inCheck() ? Result{0, INF, 0, false, Move{}} : Result{INF, 0, 0, false, Move{}};
+    return true;
+  }
+  if (bound < 2) {
+    done = Result{INF, 0, 0, false, Move{}};
+    return true;
+  }
+  const Interposition ip = futileRule ? interpositionSquares(pos) : Interposition{};
+  const int childBound = normalise(true, bound - 1);
+  for (Move r : replies) {
+    Child c{};
+    c.move = r;
+    c.options = 1;
+    pos.doMove(r);
+    c.option[0] = probe(pos, childBound);
+    if (c.option[0].pn == 1 && c.option[0].dn == 1) c.option[0] = firstLook(pos);
+    pos.undoMove(r);
+    if (r.isDrop() && std::find(ip.squares.begin(), ip.squares.end(), r.to()) != ip.squares.end()) {
+      // A drop that interposes is settled too when it is futile.
+      c.checker = ip.checker;
+      for (int variant = 1; variant <= 2; ++variant) {
+        Position test;
+        if (futileTestPosition(pos, r, ip.checker, variant, test)) {
+          c.variant[c.options] = uint8_t(variant);
+          c.option[c.options++] = probe(test, bound);
+        }
+      }
+    }
+    children_.push_back(c);
+  }
+  return false;
+}
+
+MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bound, uint32_t thpn, uint32_t thdn,
+                                      Move excluded, bool root) {
+  bound = normalise(attackerToMove, bound);
+  if (attackerToMove && bound < 1) return Result{INF, 0, 0, false, Move{}};
+  const uint64_t key = pos.boardKey();
+  const PackedHand attacker = pos.packedHand(BLACK), defender = pos.packedHand(WHITE);
+  if (!root) {
+    const TranspositionTable::Probe e = table_.probe(key, attacker, defender, bound);
+    if (e.state == TranspositionTable::PROVEN) return Result{0, INF, e.length, false, e.best};
+    if (e.state == TranspositionTable::DISPROVEN) return Result{INF, 0, 0, false, Move{}};
+  }
+  const uint64_t fullKey = pos.key();
+  if (onPath(fullKey)) return Result{INF, 0, 0, true, Move{}};
+  ++nodes;
+  checkLimits();
+  const uint64_t startNodes = nodes;
+
+  const size_t begin = children_.size();
+  Result result{};
+  bool finished = attackerToMove ? expandAttacker(pos, bound, excluded, result) : expandDefender(pos, bound, result);
+  if (!finished && children_.size() == begin) {
+    result = Result{INF, 0, 0, false, Move{}};  // no check at all
+    finished = true;
+  }
+
+  if (!finished) {
+    path_.push_back(fullKey);
+    for (;;) {
+      uint32_t pn, dn;
+      size_t best = begin;
+      uint32_t second = INF;
+      if (attackerToMove) {
+        pn = INF;
+        dn = 0;
+        for (size_t i = begin; i < children_.size(); ++i) {
+          const uint32_t cpn = children_[i].pn();
+          dn = add(dn, children_[i].dn());
+          if (cpn < pn) {
+            second = pn;
+            pn = cpn;
+            best = i;
+          } else if (cpn < second) {
+            second = cpn;
+          }
+        }
+      } else {
+        pn = 0;
+        dn = INF;
+        for (size_t i = begin; i < children_.size(); ++i) {
+          const uint32_t cdn = children_[i].dn();
+          pn = add(pn, children_[i].pn());
+          if (cdn < dn) {
+            second = dn;
+            dn = cdn;
+            best = i;
+          } else if (cdn < second) {
+            second = cdn;
+          }
+        }
+      }
+      if (pn == 0 || dn == 0 || pn >= thpn || dn >= thdn) {
+        result.pn = pn;
+        result.dn = dn;
+        break;
+      }
+      const Child chosen = children_[best];
+      uint32_t childPn, childDn;
+      if (attackerToMove) {
+        childPn = std::min(thpn, widen(second));
+        childDn = uint32_t(std::min<int64_t>(int64_t(thdn) - dn + chosen.dn(), INF));
+      } else {
+        childDn = std::min(thdn, widen(second));
+        childPn = uint32_t(std::min<int64_t>(int64_t(thpn) - pn + chosen.pn(), INF));
+      }
+      // Among a child's options, the most promising one (an OR of them).
+      int o = 0;
+      uint32_t secondOption = INF;
+      for (int i = 1; i < chosen.options; ++i) {
+        if (chosen.option[i].pn < chosen.option[o].pn) {
+          secondOption = chosen.option[o].pn;
+          o = i;
+        } else {
+          secondOption = std::min(secondOption, chosen.option[i].pn);
+        }
+      }
+      if (chosen.options > 1) {
+        childDn = uint32_t(std::min<int64_t>(int64_t(childDn) - chosen.dn() + chosen.option[o].dn, INF));
+        childPn = std::min(childPn, widen(secondOption));
+      }
+      Result r;
+      if (o == 0) {
+        pos.doMove(chosen.move);
+        r = search(pos, !attackerToMove, bound - 1, childPn, childDn, Move{}, false);
+        pos.undoMove(chosen.move);
+      } else {
+        Position test;
+        futileTestPosition(pos, chosen.move, chosen.checker, chosen.variant[o], test);
+        r = search(test, false, bound, childPn, childDn, Move{}, false);
+      }
+      children_[best].option[o] = Option{r.pn, r.dn, r.length, r.pathDependent};
+    }
+    path_.pop_back();
+
+    if (result.pn == 0) {
+      if (attackerToMove) {
+        result.length = INT32_MAX;
+        for (size_t i = begin; i < children_.size(); ++i) {
+          const Option& c = children_[i].option[0];
+          if (c.pn == 0 && c.length + 1 < result.length) {
+            result.length = c.length + 1;
+            result.best = children_[i].move;
+          }
+        }
+      } else {
+        // A child played counts its reply; a futile drop counts nothing.
+        result.length = 0;
+        for (size_t i = begin; i < children_.size(); ++i) {
+          const Child& c = children_[i];
+          int shortest = INT32_MAX;
+          for (int k = 0; k < c.options; ++k) {
+            if (c.option[k].pn == 0) shortest = std::min(shortest, c.option[k].length + (k == 0 ? 1 : 0));
+          }
+          result.length = std::max(result.length, shortest);
+        }
+      }
+    } else if (result.dn == 0) {
+      // A disproof that rests on a repetition cut-off holds for this line only.
+      bool anyPath = false, anyFree = false;
+      for (size_t i = begin; i < children_.size(); ++i) {
+        const Child& c = children_[i];
+        if (c.dn() != 0) continue;
+        bool path = false;
+        for (int k = 0; k < c.options; ++k) path = path || c.option[k].pathDependent;
+        (path ? anyPath : anyFree) = true;
+      }
+      result.pathDependent = attackerToMove ? anyPath : !anyFree;
+    }
+  }
+  children_.resize(begin);
+
+  if (!root) {
+    const uint32_t work = uint32_t(std::min<uint64_t>(nodes - startNodes + 1, UINT32_MAX));
+    if (result.pn == 0) {
+      table_.storeProven(key, attacker, defender, result.length, result.best, work);
+    } else if (result.dn == 0) {
+      if (!result.pathDependent) table_.storeDisproven(key, attacker, defender, bound, work);
+    } else {
+      table_.storeUnknown(key, attacker, defender, bound, result.pn, result.dn, work);
+    }
+  }
+  return result;
+}
+
+MateSearch::Result MateSearch::solve(Position& pos, bool attackerToMove, int bound, Move excluded) {
+  Position work = pos;
+  std::vector<uint64_t> outerPath;
+  outerPath.swap(path_);  // a line of its own
+  Result r;
+  do {
+    r = search(work, attackerToMove, bound, INF, INF, excluded, !excluded.isNull());
+  } while (r.pn != 0 && r.dn != 0);
+  path_.swap(outerPath);
+  return r;
+}
+
+void MateSearch::reset() {
+  children_.clear();
+  path_.clear();
+}
+
+bool MateSearch::attackerMates(Position& pos, int bound, Move excluded) {
+  reset();
+  return solve(pos, true, bound, excluded).pn == 0;
+}
+
+bool MateSearch::defenderMated(Position& pos, int bound) {
+  reset();
+  return solve(pos, false, bound).pn == 0;
+}
+
+bool MateSearch::isFutile(Position& pos, Move reply, int bound) {
+  reset();
+  if (!futileRule || !reply.isDrop()) return false;
+  const Interposition ip = interpositionSquares(pos);
+  if (std::find(ip.squares.begin(), ip.squares.end(), reply.to()) == ip.squares.end()) return false;
+  bound = normalise(false, bound);
+  for (int option = 1; option <= 2; ++option) {
+    Position test;
+    if (futileTestPosition(pos, reply, ip.checker, option, test) && solve(test, false, bound).pn == 0) return true;
+  }
+  return false;
+}
+
+std::vector<Move> MateSearch::mateLine(Position& pos, int bound, Move excluded) {
+  reset();
+  std::vector<Move> line;
+  Position p = pos;
+  bool attackerToMove = p.sideToMove() == BLACK;
+  for (;;) {
+    bound = normalise(attackerToMove, bound);
+    MoveList moves;
+    Move chosen;
+    int chosenLength = -1;
+    if (attackerToMove) {
+      // The shortest mating move the table knows, else one searched for.
+      generateChecks(p, moves);
+      for (bool searching : {false, true}) {
+        for (Move m : moves) {
+          if (m == excluded) continue;
+          p.doMove(m);
+          Option child = !hasLegalMove(p) ? Option{0, INF, 0, false} : probe(p, bound - 1);
+          if (searching && child.pn != 0) {
+            const Result r = solve(p, false, bound - 1);
+            child = Option{r.pn, r.dn, r.length, false};
+          }
+          p.undoMove(m);
+          if (child.pn == 0 && (chosenLength < 0 || child.length < chosenLength)) {
+            chosen = m;
+            chosenLength = child.length;
+          }
+        }
+        if (!chosen.isNull()) break;
+      }
+    } else {
+      // The reply that takes longest; a futile drop is no reply. The
+      // position is mated within the bound, so a reply whose child is not
+      // mated within it is futile.
+      generateLegal(p, moves);
+      const Interposition ip = futileRule ? interpositionSquares(p) : Interposition{};
+      for (Move m : moves) {
+        p.doMove(m);
+        Option child = probe(p, bound - 1);
+        p.undoMove(m);
+        if (child.pn != 0 && m.isDrop() &&
+            std::find(ip.squares.begin(), ip.squares.end(), m.to()) != ip.squares.end()) {
+          bool futile = false;
+          for (int variant = 1; variant <= 2 && !futile; ++variant) {
+            Position test;
+            futile = futileTestPosition(p, m, ip.checker, variant, test) && solve(test, false, bound).pn == 0;
+          }
+          if (futile) continue;
+        }
+        if (child.pn != 0) {
+          p.doMove(m);
+          const Result r = solve(p, true, bound - 1);
+          p.undoMove(m);
+          if (r.pn != 0) continue;
+          child.length = r.length;
+        }
+        if (child.length > chosenLength) {
+          chosen = m;
+          chosenLength = child.length;
+        }
+      }
+    }
+    if (chosen.isNull()) break;
+    line.push_back(chosen);
+    p.doMove(chosen);
+    bound = chosenLength;
+    excluded = Move{};
+    attackerToMove = !attackerToMove;
+  }
+  return line;
+}
+
+}  // namespace matesolver

@@ -1,0 +1,181 @@
+// Depth-first proof-number search for "mate within j plies" in standard
+// problems: every attacker move checks, the defender answers with any
+// legal move, and a drop between the king and a checking ranged piece is
+// futile (neither escapes nor lengthens) when, with the checking piece
+// capturing it and the captured piece thrown away, the defender is still
+// mated within the same j.
+//
+// The attacker plays Black. Results go into a transposition table keyed by
+// the board; an entry also holds both hands, so that a position whose
+// attacker holds more (and whose defender holds less) can use a proof of
+// the poorer one, and the other way round for disproofs. A proof is valid
+// for every bound at least its length, a disproof for every bound at most
+// the one it was made with. A position that repeats in a line ends that
+// line without mate; results that depend on such a cut-off are not stored.
+#pragma once
+
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "shogi/movegen.h"
+
+namespace matesolver {
+
+constexpr uint32_t INFINITE_PN = 1u << 30;
+
+// Thrown out of a search that the time limit or a signal stopped.
+struct Interrupted {};
+
+// 32 bytes: a cluster of four fills two cache lines.
+struct TTEntry {
+  uint64_t key;  // 0: empty slot
+  shogi::PackedHand attacker;
+  shogi::PackedHand defender;
+  uint32_t pn, dn;
+  uint32_t best;  // a mating move, for proofs at the attacker's turn
+  int16_t depth;  // unknown: the bound searched; proven: length; disproven: bound
+  uint8_t state;
+  uint8_t work;   // log2 of the nodes spent, for replacement
+};
+static_assert(sizeof(TTEntry) == 32);
+
+class TranspositionTable {
+ public:
+  enum State : uint8_t { EMPTY_SLOT = 0, UNKNOWN = 1, PROVEN = 2, DISPROVEN = 3 };
+  struct Probe {
+    State state = UNKNOWN;
+    uint32_t pn = 1, dn = 1;
+    int length = 0;
+    shogi::Move best;
+  };
+
+  explicit TranspositionTable(size_t megabytes);
+  Probe probe(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound) const;
+  void storeProven(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int length,
+                   shogi::Move best, uint32_t work);
+  void storeDisproven(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound,
+                      uint32_t work);
+  void storeUnknown(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound,
+                    uint32_t pn, uint32_t dn, uint32_t work);
+  size_t used() const;
+  size_t capacity() const { return count_; }
+
+ private:
+  static constexpr size_t CLUSTER = 4;
+  TTEntry* cluster(uint64_t key) { return &entries_.get()[((key >> 16) & mask_) * CLUSTER]; }
+  const TTEntry* cluster(uint64_t key) const { return &entries_.get()[((key >> 16) & mask_) * CLUSTER]; }
+  TTEntry& slotFor(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, uint8_t state);
+  // Zeroed memory from calloc, so that a large table costs nothing until used.
+  struct Free {
+    void operator()(TTEntry* p) const { std::free(p); }
+  };
+  std::unique_ptr<TTEntry, Free> entries_;
+  size_t count_ = 0;
+  uint64_t mask_;
+};
+
+// When a search must stop, and whether it shows its progress.
+struct Limits {
+  int64_t deadline = 0;  // milliseconds of monotonicMillis(); 0: none
+  const volatile std::sig_atomic_t* stop = nullptr;  // set by a signal handler
+  uint64_t nodeLimit = 0;                               // 0: none
+  bool showProgress = false;                            // a progress line on standard error
+
+  // Called every few thousand nodes: throws Interrupted when a limit is
+  // reached, and rewrites the progress line now and then.
+  void poll(uint64_t nodes) const;
+};
+
+// Clears the progress line, if one was shown.
+void clearProgress();
+
+// Milliseconds of a monotonic clock since the process started (at least 1).
+int64_t monotonicMillis();
+
+class MateSearch {
+ public:
+  explicit MateSearch(size_t megabytes);
+
+  // Attacker to move: a mate within `bound` plies? A non-null `excluded`
+  // move is left out at this position only.
+  bool attackerMates(shogi::Position& pos, int bound, shogi::Move excluded = {});
+  // Defender to move: mated within `bound` plies?
+  bool defenderMated(shogi::Position& pos, int bound);
+
+  // A mate line of at most `bound` plies from a position known to be mated:
+  // the attacker's mating moves and, at the defender's turns, a reply that
+  // takes longest. Futile drops are not played. `excluded` as above.
+  std::vector<shogi::Move> mateLine(shogi::Position& pos, int bound, shogi::Move excluded = {});
+
+  // Whether a drop reply at the defender's turn is futile, for a position
+  // where it is legal; `bound` as in defenderMated.
+  bool isFutile(shogi::Position& pos, shogi::Move reply, int bound);
+
+  // With this off every interposition counts as a defence.
+  bool futileRule = true;
+  Limits limits;
+  uint64_t nodes = 0;
+  const TranspositionTable& table() const { return table_; }
+
+ private:
+  // One way to settle a child: play its move, or, for a drop that
+  // interposes, show that the drop is futile.
+  struct Option {
+    uint32_t pn, dn;
+    int length;  // of the proof of the position the option leads to
+    bool pathDependent;
+  };
+  struct Child {
+    shogi::Move move;
+    Option option[3];
+    uint8_t variant[3];  // 0 the move; 1, 2 the futile test, capture without / with promotion
+    uint8_t options;
+    shogi::Square checker;
+    uint32_t pn() const;
+    uint32_t dn() const;
+  };
+  struct Result {
+    uint32_t pn, dn;
+    int length;
+    bool pathDependent;
+    shogi::Move best;
+  };
+
+  Result search(shogi::Position& pos, bool attackerToMove, int bound, uint32_t thpn, uint32_t thdn,
+                shogi::Move excluded, bool root);
+  Result solve(shogi::Position& pos, bool attackerToMove, int bound, shogi::Move excluded = {});
+  bool expandAttacker(shogi::Position& pos, int bound, shogi::Move excluded, Result& done);
+  bool expandDefender(shogi::Position& pos, int bound, Result& done);
+  // The position of the futile test of a drop (variant 1: the capture
+  // without promotion, 2: with); false when that capture cannot be played.
+  static bool futileTestPosition(const shogi::Position& pos, shogi::Move drop, shogi::Square checker, int variant,
+                                 shogi::Position& test);
+  Option probe(const shogi::Position& pos, int bound) const;
+  // A first estimate of a position at the attacker's turn: proven when a
+  // check mates at once, disproven when there is no check, else dn = the
+  // number of checks.
+  Option firstLook(shogi::Position& pos);
+  // The number of replies at the defender's turn, drops on one square once.
+  uint32_t replyCount(shogi::Position& pos);
+  void reset();
+  void checkLimits();
+  bool onPath(uint64_t key) const;
+
+  TranspositionTable table_;
+  std::vector<Child> children_;  // a stack: each search frame owns a range
+  std::vector<uint64_t> path_;
+  uint64_t nextLimitCheck_ = 0;
+};
+
+// Every legal drop that interposes between the defender's king and a single
+// checking ranged piece, with the checker's square; empty otherwise.
+struct Interposition {
+  shogi::Square checker = shogi::NO_SQUARE;
+  std::vector<shogi::Square> squares;
+};
+Interposition interpositionSquares(const shogi::Position& pos);
+
+}  // namespace matesolver

@@ -1,0 +1,66 @@
+#include "matesolver/helpmate.h"
+
+#include <algorithm>
+
+namespace matesolver {
+
+using namespace shogi;
+
+HelpmateSearch::HelpmateSearch(size_t megabytes) {
+  const size_t bytes = std::max<size_t>(megabytes, 1) << 20;
+  size_t n = 1;
+  while (n * 2 * sizeof(Entry) <= bytes) n *= 2;
+  table_.assign(n, Entry{0, -1});
+  mask_ = n - 1;
+}
+
+bool HelpmateSearch::search(Position& pos, int depth, Move excluded, std::vector<Move>& line) {
+  const bool attackerToMove = pos.sideToMove() == BLACK;
+  if (!attackerToMove && pos.inCheck() && !hasLegalMove(pos)) return true;
+  if (depth <= 0) return false;
+  if (++nodes >= nextLimitCheck_) {
+    nextLimitCheck_ = nodes + 4096;
+    limits.poll(nodes);
+  }
+  const uint64_t key = pos.key() | 1;
+  Entry& e = slot(key);
+  if (excluded.isNull() && e.key == key && e.failedDepth >= depth) return false;
+
+  MoveList moves;
+  if (attackerToMove) {
+    generateChecks(pos, moves);
+  } else {
+    generateLegal(pos, moves);
+  }
+  for (Move m : moves) {
+    if (m == excluded) continue;
+    pos.doMove(m);
+    line.push_back(m);
+    const bool found = search(pos, depth - 1, Move{}, line);
+    pos.undoMove(m);
+    if (found) return true;
+    line.pop_back();
+  }
+  if (excluded.isNull()) {
+    Entry& again = slot(key);  // deeper searches may have replaced it
+    if (again.key != key || again.failedDepth < depth) again = Entry{key, int16_t(depth)};
+  }
+  return false;
+}
+
+bool HelpmateSearch::find(Position& pos, int bound, Move excluded, std::vector<Move>* line) {
+  Position work = pos;
+  // The last ply is the attacker's: an odd number of plies when it moves
+  // first, an even number when the defender does.
+  const int first = work.sideToMove() == BLACK ? 1 : 2;
+  for (int depth = first; depth <= bound; depth += 2) {
+    std::vector<Move> found;
+    if (search(work, depth, excluded, found)) {
+      if (line != nullptr) *line = found;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace matesolver

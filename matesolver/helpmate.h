@@ -1,0 +1,37 @@
+// Cooperative mates (helpmates): both sides play toward the defender's
+// mate; every attacker move checks and the defender is mated after the
+// attacker's last move. Iterative deepening finds a shortest line; a table
+// remembers positions known to have no helpmate within a number of plies.
+#pragma once
+
+#include <vector>
+
+#include "matesolver/dfpn.h"
+#include "shogi/movegen.h"
+
+namespace matesolver {
+
+class HelpmateSearch {
+ public:
+  explicit HelpmateSearch(size_t megabytes);
+
+  // A cooperative mate within `bound` plies, the side to move beginning; a
+  // non-null `excluded` first move is not played. Fills *line when found.
+  bool find(shogi::Position& pos, int bound, shogi::Move excluded, std::vector<shogi::Move>* line);
+
+  Limits limits;
+  uint64_t nodes = 0;
+
+ private:
+  struct Entry {
+    uint64_t key;
+    int16_t failedDepth;  // no helpmate within this many plies
+  };
+  bool search(shogi::Position& pos, int depth, shogi::Move excluded, std::vector<shogi::Move>& line);
+  Entry& slot(uint64_t key) { return table_[key & mask_]; }
+  std::vector<Entry> table_;
+  uint64_t mask_;
+  uint64_t nextLimitCheck_ = 0;
+};
+
+}  // namespace matesolver

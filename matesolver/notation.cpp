@@ -1,0 +1,124 @@
+#include "matesolver/notation.h"
+
+#include <cstring>
+#include <vector>
+
+#include "common/cp932.h"
+#include "common/piece_names.h"
+#include "shogi/movegen.h"
+
+namespace matesolver {
+
+using namespace shogi;
+
+namespace {
+
+// Checker piece codes of the names our rules core knows, with their type.
+struct NameType {
+  int code;
+  PieceType type;
+};
+const NameType kNames[] = {
+    {1, PAWN},      {2, LANCE},      {3, KNIGHT},     {4, SILVER},     {5, GOLD},  {6, BISHOP},
+    {7, ROOK},      {8, KING},       {9, KING},       {17, PRO_PAWN},  {18, PRO_LANCE},
+    {19, PRO_KNIGHT}, {20, PRO_SILVER}, {22, HORSE},  {23, DRAGON},
+};
+
+bool isSquareDigit(char c) { return c >= '1' && c <= '9'; }
+
+std::string squareText(Square s) { return std::to_string(fileOf(s) * 10 + rankOf(s)); }
+
+}  // namespace
+
+PieceType typeOfName(const char* text) {
+  if (text[0] == '\0' || text[1] == '\0') return NO_PIECE_TYPE;
+  for (const NameType& n : kNames) {
+    if (std::strncmp(text, pieces::initialNames[n.code], 2) == 0) return n.type;
+  }
+  return NO_PIECE_TYPE;
+}
+
+std::string nameOf(PieceType t, Color c, const Names& names) {
+  if (t == KING) return names.kingNames[c];
+  for (const NameType& n : kNames) {
+    if (n.type == t) return pieces::initialNames[n.code];
+  }
+  return "？";
+}
+
+Move parseMove(const Position& pos, const char*& cursor, Square previous, std::string* error) {
+  auto fail = [&](const char* why) {
+    if (error) *error = why;
+    return Move{};
+  };
+  const char* p = cursor;
+  while (cp932::isAsciiSpace(static_cast<unsigned char>(*p))) ++p;
+  Square to;
+  if (cp932::startsWith(p, "同")) {
+    if (previous == NO_SQUARE) return fail("同 without a previous move");
+    to = previous;
+    p += 2;
+    if (cp932::startsWith(p, "　")) p += 2;  // 同　歩 as kifu write it
+  } else if (isSquareDigit(p[0]) && isSquareDigit(p[1])) {
+    to = square(p[0] - '0', p[1] - '0');
+    p += 2;
+  } else {
+    return fail("destination square expected");
+  }
+  const PieceType named = typeOfName(p);
+  if (named == NO_PIECE_TYPE) return fail("unknown piece name");
+  p += 2;
+  bool promote = false, keep = false;
+  if (cp932::startsWith(p, "成")) {
+    promote = true;
+    p += 2;
+  } else if (cp932::startsWith(p, "生") || cp932::startsWith(p, "不成")) {
+    keep = true;
+    p += cp932::startsWith(p, "生") ? 2 : 4;
+  }
+  Move m;
+  if (cp932::startsWith(p, "打")) {
+    if (promote || keep || named > ROOK) return fail("a drop cannot promote");
+    p += 2;
+    m = Move::drop(named, to);
+  } else if (p[0] == '(' && isSquareDigit(p[1]) && isSquareDigit(p[2]) && p[3] == ')') {
+    const Square from = square(p[1] - '0', p[2] - '0');
+    p += 4;
+    const Piece piece = pos.at(from);
+    if (piece == EMPTY || colorOf(piece) != pos.sideToMove()) return fail("no piece of the side to move on the origin square");
+    if (typeOf(piece) != named) return fail("the piece named is not the piece on the origin square");
+    m = Move::board(from, to, promote);
+  } else {
+    return fail("origin expected: 打 or (square)");
+  }
+  cursor = p;
+  return m;
+}
+
+std::string formatMove(const Position& pos, Move m, Square previous, const Names& names) {
+  const Color us = pos.sideToMove();
+  std::string text = m.to() == previous ? std::string("同") : squareText(m.to());
+  if (m.isDrop()) return text + nameOf(m.dropped(), us, names) + "打";
+  const PieceType t = typeOf(pos.at(m.from()));
+  text += nameOf(t, us, names);
+  if (m.promotes()) {
+    text += "成";
+  } else if (pieceRules[t].promoted != NO_PIECE_TYPE && (inPromotionZone(us, m.from()) || inPromotionZone(us, m.to()))) {
+    text += "生";
+  }
+  return text + "(" + squareText(m.from()) + ")";
+}
+
+std::string formatLine(Position& pos, const std::vector<Move>& line, Square previous, const Names& names) {
+  std::string text;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (i) text += ' ';
+    text += formatMove(pos, line[i], previous, names);
+    previous = line[i].to();
+    pos.doMove(line[i]);
+  }
+  for (size_t i = line.size(); i-- > 0;) pos.undoMove(line[i]);
+  return text;
+}
+
+}  // namespace matesolver

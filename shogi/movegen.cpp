@@ -1,0 +1,354 @@
+#include "shogi/movegen.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace shogi {
+
+namespace {
+
+// Adds a board move, with and without promotion as the rules allow.
+void addBoardMove(MoveList& list, Color us, PieceType t, Square from, Square to) {
+  const PieceRules& r = pieceRules[t];
+  const bool canPromote = r.promoted != NO_PIECE_TYPE && (inPromotionZone(us, from) || inPromotionZone(us, to));
+  const bool mustPromote = r.deadRanks > 0 && relativeRank(us, rankOf(to)) <= r.deadRanks;
+  if (canPromote) list.add(Move::board(from, to, true));
+  if (!mustPromote) list.add(Move::board(from, to, false));
+}
+
+void generateBoardMoves(const Position& pos, MoveList& list, Square from) {
+  const Color us = pos.sideToMove();
+  const PieceType t = typeOf(pos.at(from));
+  const PieceRules& r = pieceRules[t];
+  for (int i = 0; i < r.stepCount; ++i) {
+    const int d = stepDelta(us, r.steps[i]);
+    Square to = from + d;
+    for (;;) {
+      const Piece target = pos.at(to);
+      if (target == WALL || (target != EMPTY && colorOf(target) == us)) break;
+      addBoardMove(list, us, t, from, to);
+      if (target != EMPTY || !r.steps[i].slide) break;
+      to += d;
+    }
+  }
+}
+
+bool canDropOn(const Position& pos, Color us, PieceType t, Square to) {
+  if (pos.at(to) != EMPTY) return false;
+  if (relativeRank(us, rankOf(to)) <= pieceRules[t].deadRanks) return false;
+  return t != PAWN || !pos.hasPawnOnFile(us, fileOf(to));
+}
+
+}  // namespace
+
+void generatePseudoLegal(const Position& pos, MoveList& list) {
+  const Color us = pos.sideToMove();
+  for (int file = 1; file <= 9; ++file) {
+    for (int rank = 1; rank <= 9; ++rank) {
+      const Square s = square(file, rank);
+      const Piece p = pos.at(s);
+      if (p != EMPTY && colorOf(p) == us) generateBoardMoves(pos, list, s);
+    }
+  }
+  for (int t = PAWN; t <= ROOK; ++t) {
+    if (pos.hand(us, PieceType(t)) == 0) continue;
+    for (int file = 1; file <= 9; ++file) {
+      for (int rank = 1; rank <= 9; ++rank) {
+        const Square s = square(file, rank);
+        if (canDropOn(pos, us, PieceType(t), s)) list.add(Move::drop(PieceType(t), s));
+      }
+    }
+  }
+}
+
+bool isLegal(Position& pos, Move m) {
+  const Color us = pos.sideToMove();
+  pos.doMove(m);
+  bool legal = !pos.inCheck(us);
+  if (legal && m.dropped() == PAWN) {
+    // A pawn dropped in front of the enemy king must not mate it.
+    const Square king = pos.kingSquare(~us);
+    const int forward = us == BLACK ? -1 : 1;
+    if (king != NO_SQUARE && king == m.to() + forward && !hasLegalMove(pos)) legal = false;
+  }
+  pos.undoMove(m);
+  return legal;
+}
+
+namespace {
+
+// A piece of the side to move that stands alone between the enemy king and
+// one of its own ranged pieces: moving it off that line checks.
+struct Blocker {
+  Square square;
+  int delta;  // from the king toward the ranged piece: -ray delta
+};
+
+// Pieces of colour `blockers` that stand alone between `king` and a ranged
+// piece of colour `sliders` attacking along that line: the discovered-check
+// candidates (both colours the mover's, the enemy king) or the pinned
+// pieces (blockers the king's own, sliders the enemy's).
+int findBlockers(const Position& pos, Color sliders, Color blockers, Square king, Blocker* out) {
+  int n = 0;
+  for (int i = 0; i < attackRayCount[sliders]; ++i) {
+    const AttackRay& r = attackRays[sliders][i];
+    if (r.slideMask == 0) continue;
+    Square x = king - r.delta;
+    while (pos.at(x) == EMPTY) x -= r.delta;
+    const Piece p = pos.at(x);
+    if (p == WALL || colorOf(p) != blockers) continue;
+    Square y = x - r.delta;
+    while (pos.at(y) == EMPTY) y -= r.delta;
+    const Piece q = pos.at(y);
+    if (q != WALL && colorOf(q) == sliders && ((r.slideMask >> typeOf(q)) & 1)) out[n++] = Blocker{x, -r.delta};
+  }
+  return n;
+}
+
+// Whether `to` lies on the line from the king through the blocker, up to the
+// ranged piece behind it.
+bool staysOnLine(const Position& pos, Square king, const Blocker& b, Square to) {
+  for (Square x = king + b.delta;; x += b.delta) {
+    if (x == to) return true;
+    const Piece p = pos.at(x);
+    if (p == WALL) return false;
+    if (p != EMPTY && x != b.square) return false;
+  }
+}
+
+// Keeps the legal ones among pseudo-legal moves of a side that is not in
+// check: the king must not step into an attack, a pinned piece must stay on
+// its line, a pawn drop must not mate.
+void keepLegal(Position& pos, const MoveList& candidates, MoveList& list) {
+  const Color us = pos.sideToMove();
+  const Square king = pos.kingSquare(us);
+  Blocker pins[16];
+  const int pinCount = king == NO_SQUARE ? 0 : findBlockers(pos, ~us, us, king, pins);
+  for (Move m : candidates) {
+    if (m.isDrop()) {
+      if (m.dropped() == PAWN && !isLegal(pos, m)) continue;
+    } else if (m.from() == king) {
+      if (pos.attackedIgnoring(m.to(), ~us, king)) continue;
+    } else {
+      bool legal = true;
+      for (int i = 0; i < pinCount; ++i) {
+        if (pins[i].square == m.from()) legal = staysOnLine(pos, king, pins[i], m.to());
+      }
+      if (!legal) continue;
+    }
+    list.add(m);
+  }
+}
+
+// Legal replies to a check (or the first one, when `first` is set).
+bool generateEvasions(Position& pos, MoveList& list, bool first) {
+  const Color us = pos.sideToMove(), them = ~us;
+  const Square king = pos.kingSquare(us);
+  // King steps to squares no enemy piece attacks once the king has left.
+  const PieceRules& kr = pieceRules[typeOf(pos.at(king))];
+  for (int i = 0; i < kr.stepCount; ++i) {
+    const Square to = king + stepDelta(us, kr.steps[i]);
+    const Piece p = pos.at(to);
+    if (p == WALL || (p != EMPTY && colorOf(p) == us)) continue;
+    if (pos.attackedIgnoring(to, them, king)) continue;
+    list.add(Move::board(king, to, false));
+    if (first) return true;
+  }
+  // The checking pieces.
+  Square checker = NO_SQUARE;
+  int checkers = 0;
+  std::vector<Square> between;
+  for (int i = 0; i < attackRayCount[them]; ++i) {
+    const AttackRay& r = attackRays[them][i];
+    Square x = king - r.delta;
+    Piece p = pos.at(x);
+    if (p == WALL) continue;
+    if (p != EMPTY) {
+      if (colorOf(p) == them && (((r.stepMask | r.slideMask) >> typeOf(p)) & 1)) {
+        ++checkers;
+        checker = x;
+      }
+      continue;
+    }
+    if (r.slideMask == 0) continue;
+    std::vector<Square> line;
+    while (p == EMPTY) {
+      line.push_back(x);
+      x -= r.delta;
+      p = pos.at(x);
+    }
+    if (p != WALL && colorOf(p) == them && ((r.slideMask >> typeOf(p)) & 1)) {
+      ++checkers;
+      checker = x;
+      between = line;
+    }
+  }
+  if (checkers != 1) return list.size > 0;
+  auto isTarget = [&](Square s) { return s == checker || std::find(between.begin(), between.end(), s) != between.end(); };
+  // Other pieces capture the checker or step between.
+  MoveList candidates;
+  for (int file = 1; file <= 9; ++file) {
+    for (int rank = 1; rank <= 9; ++rank) {
+      const Square from = square(file, rank);
+      const Piece piece = pos.at(from);
+      if (piece == EMPTY || colorOf(piece) != us || from == king) continue;
+      const PieceType t = typeOf(piece);
+      const PieceRules& r = pieceRules[t];
+      for (int i = 0; i < r.stepCount; ++i) {
+        const int d = stepDelta(us, r.steps[i]);
+        for (Square to = from + d;; to += d) {
+          const Piece target = pos.at(to);
+          if (target == WALL || (target != EMPTY && colorOf(target) == us)) break;
+          if (isTarget(to)) addBoardMove(candidates, us, t, from, to);
+          if (target != EMPTY || !r.steps[i].slide) break;
+        }
+      }
+    }
+  }
+  for (Move m : candidates) {
+    if (isLegal(pos, m)) {
+      list.add(m);
+      if (first) return true;
+    }
+  }
+  // Drops between.
+  for (int t = PAWN; t <= ROOK; ++t) {
+    if (pos.hand(us, PieceType(t)) == 0) continue;
+    for (Square s : between) {
+      if (!canDropOn(pos, us, PieceType(t), s)) continue;
+      const Move m = Move::drop(PieceType(t), s);
+      if (t == PAWN && !isLegal(pos, m)) continue;
+      list.add(m);
+      if (first) return true;
+    }
+  }
+  return list.size > 0;
+}
+
+}  // namespace
+
+void generateLegal(Position& pos, MoveList& list) {
+  if (pos.inCheck()) {
+    generateEvasions(pos, list, false);
+    return;
+  }
+  MoveList pseudo;
+  generatePseudoLegal(pos, pseudo);
+  keepLegal(pos, pseudo, list);
+}
+
+bool hasLegalMove(Position& pos) {
+  if (pos.inCheck()) {
+    MoveList list;
+    return generateEvasions(pos, list, true);
+  }
+  MoveList pseudo;
+  generatePseudoLegal(pos, pseudo);
+  for (Move m : pseudo) {
+    if (isLegal(pos, m)) return true;
+  }
+  return false;
+}
+
+bool givesCheck(Position& pos, Move m) {
+  pos.doMove(m);
+  const bool check = pos.inCheck();
+  pos.undoMove(m);
+  return check;
+}
+
+void generateChecks(Position& pos, MoveList& list) {
+  const Color us = pos.sideToMove();
+  const Square king = pos.kingSquare(~us);
+  if (king == NO_SQUARE) return;
+  Blocker blockers[16];
+  const int blockerCount = findBlockers(pos, us, us, king, blockers);
+  MoveList candidates;
+
+  // Squares from which a piece of a type attacks the king, found by walking
+  // out from the king; filled for a type when first needed.
+  bool attackFrom[PIECE_TYPE_COUNT][CELL_COUNT];
+  bool filled[PIECE_TYPE_COUNT] = {};
+  auto attacksKingFrom = [&](PieceType t, Square to) {
+    if (!filled[t]) {
+      filled[t] = true;
+      std::fill(std::begin(attackFrom[t]), std::end(attackFrom[t]), false);
+      const PieceRules& r = pieceRules[t];
+      for (int i = 0; i < r.stepCount; ++i) {
+        const int d = stepDelta(us, r.steps[i]);
+        for (Square x = king - d; pos.at(x) != WALL; x -= d) {
+          attackFrom[t][x] = true;
+          if (!r.steps[i].slide || pos.at(x) != EMPTY) break;
+        }
+      }
+    }
+    return attackFrom[t][to];
+  };
+
+  // Board moves that check directly or uncover a check. A piece that moves
+  // a step at a time can only check from near the king.
+  const int kingFile = fileOf(king), kingRank = rankOf(king);
+  for (int file = 1; file <= 9; ++file) {
+    for (int rank = 1; rank <= 9; ++rank) {
+      const Square from = square(file, rank);
+      const Piece piece = pos.at(from);
+      if (piece == EMPTY || colorOf(piece) != us) continue;
+      const Blocker* blocker = nullptr;
+      for (int b = 0; b < blockerCount; ++b) {
+        if (blockers[b].square == from) blocker = &blockers[b];
+      }
+      const PieceType t = typeOf(piece);
+      const PieceRules& r = pieceRules[t];
+      const bool near = std::abs(file - kingFile) <= 2 && std::abs(rank - kingRank) <= 4;
+      if (!near && blocker == nullptr && !r.slides) continue;
+      for (int i = 0; i < r.stepCount; ++i) {
+        const int d = stepDelta(us, r.steps[i]);
+        for (Square to = from + d;; to += d) {
+          const Piece target = pos.at(to);
+          if (target == WALL || (target != EMPTY && colorOf(target) == us)) break;
+          const bool uncovers = blocker != nullptr && !staysOnLine(pos, king, *blocker, to);
+          const bool canPromote = r.promoted != NO_PIECE_TYPE && (inPromotionZone(us, from) || inPromotionZone(us, to));
+          const bool mustPromote = r.deadRanks > 0 && relativeRank(us, rankOf(to)) <= r.deadRanks;
+          if (canPromote && (uncovers || attacksKingFrom(r.promoted, to))) candidates.add(Move::board(from, to, true));
+          if (!mustPromote && (uncovers || attacksKingFrom(t, to))) candidates.add(Move::board(from, to, false));
+          if (target != EMPTY || !r.steps[i].slide) break;
+        }
+      }
+    }
+  }
+  // Drops on squares from which the piece attacks the king.
+  for (int t = PAWN; t <= ROOK; ++t) {
+    if (pos.hand(us, PieceType(t)) == 0) continue;
+    const PieceRules& r = pieceRules[t];
+    for (int i = 0; i < r.stepCount; ++i) {
+      const int d = stepDelta(us, r.steps[i]);
+      for (Square s = king - d; pos.at(s) == EMPTY; s -= d) {
+        if (canDropOn(pos, us, PieceType(t), s)) candidates.add(Move::drop(PieceType(t), s));
+        if (!r.steps[i].slide) break;
+      }
+    }
+  }
+  if (pos.inCheck()) {
+    for (Move m : candidates) {
+      if (isLegal(pos, m)) list.add(m);
+    }
+  } else {
+    keepLegal(pos, candidates, list);
+  }
+}
+
+uint64_t perft(Position& pos, int depth) {
+  MoveList list;
+  generateLegal(pos, list);
+  if (depth <= 1) return depth == 1 ? list.size : 1;
+  uint64_t n = 0;
+  for (Move m : list) {
+    pos.doMove(m);
+    n += perft(pos, depth - 1);
+    pos.undoMove(m);
+  }
+  return n;
+}
+
+}  // namespace shogi

@@ -1,0 +1,331 @@
+#include "shogi/position.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <random>
+
+namespace shogi {
+
+namespace {
+
+struct Zobrist {
+  uint64_t piece[CELL_COUNT][64];
+  uint64_t side;
+  Zobrist() {
+    std::mt19937_64 random(0x5453554B41ull);  // fixed: keys are the same on every run
+    for (auto& cell : piece)
+      for (auto& key : cell) key = random();
+    side = random();
+  }
+};
+const Zobrist zobrist;
+
+bool onBoard(Square s) { return s >= square(1, 1) && s <= square(9, 9) && rankOf(s) >= 1 && rankOf(s) <= 9; }
+
+}  // namespace
+
+Position& Position::operator=(const Position& other) {
+  if (this == &other) return *this;
+  std::copy(std::begin(other.cells_), std::end(other.cells_), std::begin(cells_));
+  hands_[BLACK] = other.hands_[BLACK];
+  hands_[WHITE] = other.hands_[WHITE];
+  side_ = other.side_;
+  king_[BLACK] = other.king_[BLACK];
+  king_[WHITE] = other.king_[WHITE];
+  pawnFiles_[BLACK] = other.pawnFiles_[BLACK];
+  pawnFiles_[WHITE] = other.pawnFiles_[WHITE];
+  boardKey_ = other.boardKey_;
+  captured_.clear();
+  return *this;
+}
+
+Position::Position() {
+  static const bool rulesReady = (initRules(), true);
+  (void)rulesReady;
+  clear();
+}
+
+void Position::clear() {
+  for (Square s = 0; s < CELL_COUNT; ++s) cells_[s] = onBoard(s) ? EMPTY : WALL;
+  hands_[BLACK] = hands_[WHITE] = 0;
+  side_ = BLACK;
+  king_[BLACK] = king_[WHITE] = NO_SQUARE;
+  pawnFiles_[BLACK] = pawnFiles_[WHITE] = 0;
+  boardKey_ = 0;
+  captured_.clear();
+}
+
+void Position::put(Square s, Piece p) {
+  removeAt(s);
+  cells_[s] = p;
+  boardKey_ ^= zobrist.piece[s][p & 63];
+  if (pieceRules[typeOf(p)].royal) king_[colorOf(p)] = s;
+  if (typeOf(p) == PAWN) pawnFiles_[colorOf(p)] |= uint16_t(1u << fileOf(s));
+}
+
+void Position::removeAt(Square s) {
+  Piece p = cells_[s];
+  if (p == EMPTY) return;
+  boardKey_ ^= zobrist.piece[s][p & 63];
+  cells_[s] = EMPTY;
+  if (king_[colorOf(p)] == s) king_[colorOf(p)] = NO_SQUARE;
+  if (typeOf(p) == PAWN) pawnFiles_[colorOf(p)] &= uint16_t(~(1u << fileOf(s)));
+}
+
+void Position::setHand(Color c, PieceType t, int count) {
+  const PackedHand field = ((PackedHand(1) << HAND_WIDTH[t]) - 1) << HAND_SHIFT[t];
+  hands_[c] = (hands_[c] & ~field) | ((PackedHand(count) << HAND_SHIFT[t]) & field);
+}
+
+void Position::setSideToMove(Color c) {
+  if (c != side_) boardKey_ ^= zobrist.side;
+  side_ = c;
+}
+
+void Position::doMove(Move m) {
+  const Color us = side_;
+  const Square to = m.to();
+  Piece captured = EMPTY;
+  if (m.isDrop()) {
+    const PieceType t = m.dropped();
+    hands_[us] -= handUnit(t);
+    const Piece p = makePiece(us, t);
+    cells_[to] = p;
+    boardKey_ ^= zobrist.piece[to][p];
+    if (t == PAWN) pawnFiles_[us] |= uint16_t(1u << fileOf(to));
+  } else {
+    const Square from = m.from();
+    const Piece p = cells_[from];
+    captured = cells_[to];
+    if (captured != EMPTY) {
+      boardKey_ ^= zobrist.piece[to][captured];
+      const PieceType gained = pieceRules[typeOf(captured)].handType;
+      if (gained != NO_PIECE_TYPE) hands_[us] += handUnit(gained);
+      if (typeOf(captured) == PAWN) pawnFiles_[~us] &= uint16_t(~(1u << fileOf(to)));
+      if (king_[~us] == to) king_[~us] = NO_SQUARE;
+    }
+    const Piece moved = m.promotes() ? Piece(p + PROMOTION) : p;
+    boardKey_ ^= zobrist.piece[from][p] ^ zobrist.piece[to][moved];
+    cells_[from] = EMPTY;
+    cells_[to] = moved;
+    if (king_[us] == from) king_[us] = to;
+    if (typeOf(p) == PAWN) {
+      pawnFiles_[us] &= uint16_t(~(1u << fileOf(from)));
+      if (!m.promotes()) pawnFiles_[us] |= uint16_t(1u << fileOf(to));
+    }
+  }
+  captured_.push_back(captured);
+  side_ = ~us;
+  boardKey_ ^= zobrist.side;
+}
+
+void Position::undoMove(Move m) {
+  side_ = ~side_;
+  boardKey_ ^= zobrist.side;
+  const Color us = side_;
+  const Square to = m.to();
+  const Piece captured = captured_.back();
+  captured_.pop_back();
+  if (m.isDrop()) {
+    const PieceType t = m.dropped();
+    boardKey_ ^= zobrist.piece[to][cells_[to]];
+    cells_[to] = EMPTY;
+    hands_[us] += handUnit(t);
+    if (t == PAWN) pawnFiles_[us] &= uint16_t(~(1u << fileOf(to)));
+    return;
+  }
+  const Square from = m.from();
+  const Piece moved = cells_[to];
+  const Piece p = m.promotes() ? Piece(moved - PROMOTION) : moved;
+  boardKey_ ^= zobrist.piece[from][p] ^ zobrist.piece[to][moved];
+  cells_[from] = p;
+  cells_[to] = captured;
+  if (king_[us] == to) king_[us] = from;
+  if (typeOf(p) == PAWN) {
+    if (!m.promotes()) pawnFiles_[us] &= uint16_t(~(1u << fileOf(to)));
+    pawnFiles_[us] |= uint16_t(1u << fileOf(from));
+  }
+  if (captured != EMPTY) {
+    boardKey_ ^= zobrist.piece[to][captured];
+    const PieceType gained = pieceRules[typeOf(captured)].handType;
+    if (gained != NO_PIECE_TYPE) hands_[us] -= handUnit(gained);
+    if (typeOf(captured) == PAWN) pawnFiles_[~us] |= uint16_t(1u << fileOf(to));
+    if (pieceRules[typeOf(captured)].royal) king_[~us] = to;
+  }
+}
+
+void Position::doNullMove() {
+  side_ = ~side_;
+  boardKey_ ^= zobrist.side;
+}
+
+bool Position::attacked(Square s, Color by) const { return attackedIgnoring(s, by, NO_SQUARE); }
+
+bool Position::attackedIgnoring(Square s, Color by, Square ignored) const {
+  const AttackRay* rays = attackRays[by];
+  for (int i = 0, n = attackRayCount[by]; i < n; ++i) {
+    const AttackRay& r = rays[i];
+    Square x = s - r.delta;
+    Piece p = x == ignored ? EMPTY : cells_[x];
+    if (p == WALL) continue;
+    if (p != EMPTY) {
+      if (colorOf(p) == by && (((r.stepMask | r.slideMask) >> typeOf(p)) & 1)) return true;
+      continue;
+    }
+    if (r.slideMask == 0) continue;
+    do {
+      x -= r.delta;
+      p = x == ignored ? EMPTY : cells_[x];
+    } while (p == EMPTY);
+    if (p != WALL && colorOf(p) == by && ((r.slideMask >> typeOf(p)) & 1)) return true;
+  }
+  return false;
+}
+
+namespace {
+
+const char kSfenLetters[] = " PLNSGBRK";
+
+PieceType typeOfLetter(char c) {
+  const char* at = std::strchr(kSfenLetters + 1, std::toupper(static_cast<unsigned char>(c)));
+  return at && c != '\0' ? PieceType(at - kSfenLetters) : NO_PIECE_TYPE;
+}
+
+}  // namespace
+
+bool Position::setSfen(const std::string& text, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  clear();
+  size_t at = 0;
+  int rank = 1, file = 9;
+  for (; at < text.size() && text[at] != ' '; ++at) {
+    const char c = text[at];
+    if (c == '/') {
+      if (file != 0) return fail("rank " + std::to_string(rank) + " does not have nine files");
+      ++rank;
+      file = 9;
+      continue;
+    }
+    if (rank > 9) return fail("more than nine ranks");
+    if (c >= '1' && c <= '9') {
+      file -= c - '0';
+      if (file < 0) return fail("rank " + std::to_string(rank) + " has more than nine files");
+      continue;
+    }
+    bool promoted = false;
+    char letter = c;
+    if (c == '+') {
+      promoted = true;
+      if (++at >= text.size()) return fail("'+' at the end of the board");
+      letter = text[at];
+    }
+    PieceType t = typeOfLetter(letter);
+    if (t == NO_PIECE_TYPE) return fail(std::string("unknown piece '") + letter + "'");
+    if (promoted) {
+      if (pieceRules[t].promoted == NO_PIECE_TYPE) return fail(std::string("'") + letter + "' cannot promote");
+      t = pieceRules[t].promoted;
+    }
+    if (file < 1) return fail("rank " + std::to_string(rank) + " has more than nine files");
+    Color color = std::isupper(static_cast<unsigned char>(letter)) ? BLACK : WHITE;
+    put(square(file, rank), makePiece(color, t));
+    --file;
+  }
+  if (rank != 9 || file != 0) return fail("the board does not have nine full ranks");
+  if (++at >= text.size()) return fail("no side to move");
+  if (text[at] == 'b') {
+    setSideToMove(BLACK);
+  } else if (text[at] == 'w') {
+    setSideToMove(WHITE);
+  } else {
+    return fail("side to move is not 'b' or 'w'");
+  }
+  ++at;
+  if (at < text.size() && text[at] == ' ') ++at;
+  if (at < text.size() && text[at] != '-') {
+    int count = 0;
+    for (; at < text.size() && text[at] != ' '; ++at) {
+      const char c = text[at];
+      if (c >= '0' && c <= '9') {
+        count = count * 10 + (c - '0');
+        if (count > 99) return fail("too many pieces in hand");
+        continue;
+      }
+      PieceType t = typeOfLetter(c);
+      if (t == NO_PIECE_TYPE || t == KING) return fail(std::string("unknown piece in hand '") + c + "'");
+      Color color = std::isupper(static_cast<unsigned char>(c)) ? BLACK : WHITE;
+      const int total = hand(color, t) + (count == 0 ? 1 : count);
+      if (total > HAND_LIMIT[t]) return fail("more pieces in hand than the set has");
+      setHand(color, t, total);
+      count = 0;
+    }
+  }
+  return true;
+}
+
+std::string Position::sfen() const {
+  std::string s;
+  for (int rank = 1; rank <= 9; ++rank) {
+    int empty = 0;
+    for (int file = 9; file >= 1; --file) {
+      Piece p = cells_[square(file, rank)];
+      if (p == EMPTY) {
+        ++empty;
+        continue;
+      }
+      if (empty) s += char('0' + empty);
+      empty = 0;
+      PieceType t = typeOf(p);
+      if (t > KING) {
+        s += '+';
+        t = PieceType(t - PROMOTION);
+      }
+      char letter = kSfenLetters[t];
+      s += colorOf(p) == BLACK ? letter : char(std::tolower(letter));
+    }
+    if (empty) s += char('0' + empty);
+    if (rank < 9) s += '/';
+  }
+  s += side_ == BLACK ? " b " : " w ";
+  std::string hands;
+  for (Color c : {BLACK, WHITE}) {
+    for (int t = ROOK; t >= PAWN; --t) {
+      int n = hand(c, PieceType(t));
+      if (n == 0) continue;
+      if (n > 1) hands += std::to_string(n);
+      char letter = kSfenLetters[t];
+      hands += c == BLACK ? letter : char(std::tolower(letter));
+    }
+  }
+  s += hands.empty() ? "-" : hands;
+  s += " 1";
+  return s;
+}
+
+std::string usiMove(Move m) {
+  auto squareText = [](Square s) { return std::string(1, char('0' + fileOf(s))) + char('a' + rankOf(s) - 1); };
+  if (m.isDrop()) return std::string(1, kSfenLetters[m.dropped()]) + "*" + squareText(m.to());
+  return squareText(m.from()) + squareText(m.to()) + (m.promotes() ? "+" : "");
+}
+
+Move parseUsiMove(const Position& pos, const std::string& text) {
+  auto squareOf = [](char f, char r) -> Square {
+    if (f < '1' || f > '9' || r < 'a' || r > 'i') return NO_SQUARE;
+    return square(f - '0', r - 'a' + 1);
+  };
+  if (text.size() == 4 && text[1] == '*') {
+    PieceType t = typeOfLetter(text[0]);
+    Square to = squareOf(text[2], text[3]);
+    if (t == NO_PIECE_TYPE || t == KING || to == NO_SQUARE) return Move{};
+    return Move::drop(t, to);
+  }
+  if (text.size() != 4 && !(text.size() == 5 && text[4] == '+')) return Move{};
+  Square from = squareOf(text[0], text[1]), to = squareOf(text[2], text[3]);
+  if (from == NO_SQUARE || to == NO_SQUARE || pos.at(from) == EMPTY) return Move{};
+  return Move::board(from, to, text.size() == 5);
+}
+
+}  // namespace shogi
