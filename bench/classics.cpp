@@ -5,9 +5,6 @@
 // given.
 //
 //   classics <csv> [--seconds S] [--hash MiB] [--oracle PATH] [--oracle-nodes N] [--only ID]
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -17,6 +14,7 @@
 
 #include "matesolver/dfpn.h"
 #include "matesolver/input.h"
+#include "support/oracle_client.h"
 #include "support/sfen_problem.h"
 
 namespace {
@@ -41,39 +39,6 @@ std::vector<Row> readCsv(const std::string& path) {
   return rows;
 }
 
-// A persistent oracle process answering one line per command.
-struct Oracle {
-  FILE* to = nullptr;
-  FILE* from = nullptr;
-  bool start(const std::string& path) {
-    int down[2], up[2];
-    if (pipe(down) || pipe(up)) return false;
-    pid_t pid = fork();
-    if (pid == 0) {
-      dup2(down[0], 0);
-      dup2(up[1], 1);
-      close(down[1]);
-      close(up[0]);
-      execl(path.c_str(), path.c_str(), nullptr);
-      _exit(127);
-    }
-    close(down[0]);
-    close(up[1]);
-    to = fdopen(down[1], "w");
-    from = fdopen(up[0], "r");
-    return true;
-  }
-  std::string ask(const std::string& command) {
-    std::fprintf(to, "%s\n", command.c_str());
-    std::fflush(to);
-    char buffer[4096];
-    if (!std::fgets(buffer, sizeof buffer, from)) return "no answer";
-    std::string s = buffer;
-    if (!s.empty() && s.back() == '\n') s.pop_back();
-    return s;
-  }
-};
-
 double now() { return double(matesolver::monotonicMillis()) / 1000; }
 
 }  // namespace
@@ -95,8 +60,7 @@ int main(int argc, char** argv) {
     if (o == "--oracle-nodes") oracleNodes = std::stoll(v);
     if (o == "--only") only = v;
   }
-  Oracle oracle;
-  if (!oraclePath.empty() && !oracle.start(oraclePath)) return 2;
+  OracleClient oracle(oraclePath.empty() ? "/nonexistent" : oraclePath);
 
   std::printf("%-10s %5s  %-7s %9s %12s %10s  %-8s %9s\n", "id", "plies", "ours", "seconds", "nodes", "nodes/s",
               "osl", "seconds");

@@ -21,7 +21,7 @@ Move escapingReply(Position& pos, int bound, MateSearch& mate) {
   MoveList replies;
   generateLegal(pos, replies);
   for (Move r : replies) {
-    if (bound >= 2 && mate.isFutile(pos, r, bound)) continue;
+    if (mate.isFutile(pos, r, bound)) continue;
     pos.doMove(r);
     const bool mated = bound >= 2 && mate.attackerMates(pos, bound - 1);
     pos.undoMove(r);
@@ -132,7 +132,7 @@ CheckOutcome stepStandard(const CheckInput& input, const CheckOptions& options, 
   std::string equal;  // a defence exactly as long as the stated one
   for (Move r : replies) {
     if (r == input.excluded) continue;
-    if (n >= 2 && mate.isFutile(pos, r, n)) continue;
+    if (mate.isFutile(pos, r, n)) continue;
     const std::string reply = formatMove(pos, r, NO_SQUARE, input.names);
     pos.doMove(r);
     if (n - 3 >= 1 && mate.attackerMates(pos, n - 3)) {

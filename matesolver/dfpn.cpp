@@ -1,6 +1,7 @@
 #include "matesolver/dfpn.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
 
 namespace matesolver {
@@ -28,6 +29,28 @@ int normalise(bool attackerToMove, int bound) {
 }
 
 uint64_t tableKey(uint64_t boardKey) { return boardKey | 1; }
+
+PackedHand dropUnit(Move m) { return m.isDrop() ? handUnit(m.dropped()) : 0; }
+
+PackedHand handMax(PackedHand a, PackedHand b) {
+  PackedHand h = 0;
+  for (int t = PAWN; t <= ROOK; ++t) {
+    h += handUnit(PieceType(t)) * PackedHand(std::max(handCount(a, PieceType(t)), handCount(b, PieceType(t))));
+  }
+  return h;
+}
+
+// The attacker's hand a proof by move m needs, given what the proof after it
+// needs: the piece dropped, less a piece the move captures.
+PackedHand proofBefore(const Position& pos, Move m, PackedHand after) {
+  if (m.isDrop()) return after + handUnit(m.dropped());
+  const Piece captured = pos.at(m.to());
+  if (captured != EMPTY) {
+    const PieceType kind = pieceRules[typeOf(captured)].handType;
+    if (kind != NO_PIECE_TYPE && handCount(after, kind) > 0) return after - handUnit(kind);
+  }
+  return after;
+}
 
 uint8_t workLog(uint32_t work) {
   uint8_t n = 0;
@@ -69,6 +92,7 @@ TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand att
         result.dn = INF;
         result.length = e.depth;
         result.best = Move{e.best};
+        result.proofHand = e.attacker;
         return result;
       }
     } else if (e.state == DISPROVEN) {
@@ -78,7 +102,7 @@ TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand att
         result.dn = 0;
         return result;
       }
-    } else if (e.state == UNKNOWN && e.attacker == attacker && e.defender == defender) {
+    } else if (e.state == UNKNOWN && e.attacker == attacker && e.defender == defender && e.depth == bound) {
       result.pn = e.pn;
       result.dn = e.dn;
     }
@@ -86,12 +110,13 @@ TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand att
   return result;
 }
 
-TTEntry& TranspositionTable::slotFor(uint64_t key, PackedHand attacker, PackedHand defender, uint8_t state) {
+TTEntry& TranspositionTable::slotFor(uint64_t key, PackedHand attacker, PackedHand defender, uint8_t state, int depth) {
   TTEntry* c = cluster(key);
   TTEntry* victim = nullptr;
   for (size_t i = 0; i < CLUSTER; ++i) {
     TTEntry& e = c[i];
-    if (e.key == key && e.attacker == attacker && e.defender == defender && e.state == state) {
+    if (e.key == key && e.attacker == attacker && e.defender == defender && e.state == state &&
+        (state != UNKNOWN || e.depth == depth)) {
       return e;
     }
   }
@@ -109,7 +134,7 @@ TTEntry& TranspositionTable::slotFor(uint64_t key, PackedHand attacker, PackedHa
 void TranspositionTable::storeProven(uint64_t key, PackedHand attacker, PackedHand defender, int length, Move best,
                                      uint32_t work) {
   key = tableKey(key);
-  TTEntry& e = slotFor(key, attacker, defender, PROVEN);
+  TTEntry& e = slotFor(key, attacker, defender, PROVEN, length);
   if (e.state == PROVEN && e.depth <= length) return;
   e = TTEntry{key, attacker, defender, 0, INF, best.raw, int16_t(length), PROVEN, workLog(work)};
 }
@@ -117,7 +142,7 @@ void TranspositionTable::storeProven(uint64_t key, PackedHand attacker, PackedHa
 void TranspositionTable::storeDisproven(uint64_t key, PackedHand attacker, PackedHand defender, int bound,
                                         uint32_t work) {
   key = tableKey(key);
-  TTEntry& e = slotFor(key, attacker, defender, DISPROVEN);
+  TTEntry& e = slotFor(key, attacker, defender, DISPROVEN, bound);
   if (e.state == DISPROVEN && e.depth >= bound) return;
   e = TTEntry{key, attacker, defender, INF, 0, 0, int16_t(bound), DISPROVEN, workLog(work)};
 }
@@ -125,7 +150,7 @@ void TranspositionTable::storeDisproven(uint64_t key, PackedHand attacker, Packe
 void TranspositionTable::storeUnknown(uint64_t key, PackedHand attacker, PackedHand defender, int bound, uint32_t pn,
                                       uint32_t dn, uint32_t work) {
   key = tableKey(key);
-  TTEntry& e = slotFor(key, attacker, defender, UNKNOWN);
+  TTEntry& e = slotFor(key, attacker, defender, UNKNOWN, bound);
   e = TTEntry{key, attacker, defender, pn, dn, 0, int16_t(bound), UNKNOWN, workLog(work)};
 }
 
@@ -154,16 +179,16 @@ Interposition interpositionSquares(const Position& pos) {
       continue;
     }
     if (r.slideMask == 0) continue;
-    std::vector<Square> between;
+    Interposition line;
     while (p == EMPTY) {
-      between.push_back(x);
+      line.squares[line.count++] = x;
       x -= r.delta;
       p = pos.at(x);
     }
     if (p != WALL && colorOf(p) == attacker && ((r.slideMask >> typeOf(p)) & 1)) {
       ++checkers;
-      result.checker = x;
-      result.squares = between;
+      line.checker = x;
+      result = line;
     }
   }
   if (checkers != 1) return Interposition{};
@@ -179,6 +204,7 @@ void MateSearch::checkLimits() {
   if (nodes < nextLimitCheck_) return;
   nextLimitCheck_ = nodes + 4096;
   limits.poll(nodes);
+  if (budgetEnd_ != 0 && nodes >= budgetEnd_) throw BudgetSpent{};
 }
 
 bool MateSearch::onPath(uint64_t key) const { return std::find(path_.begin(), path_.end(), key) != path_.end(); }
@@ -191,7 +217,7 @@ MateSearch::Option MateSearch::firstLook(Position& pos) {
     pos.doMove(m);
     const bool mated = !hasLegalMove(pos);
     pos.undoMove(m);
-    if (mated) return Option{0, INF, 1, false};
+    if (mated) return Option{0, INF, 1, false, dropUnit(m)};
   }
   return Option{1, uint32_t(checks.size), 0, false};
 }
@@ -244,7 +270,7 @@ bool MateSearch::futileTestPosition(const Position& pos, Move drop, Square check
 
 MateSearch::Option MateSearch::probe(const Position& pos, int bound) const {
   const TranspositionTable::Probe e = table_.probe(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), bound);
-  return Option{e.pn, e.dn, e.length, false};
+  return Option{e.pn, e.dn, e.length, false, e.proofHand};
 }
 
 bool MateSearch::expandAttacker(Position& pos, int bound, Move excluded, Result& done) {
@@ -257,19 +283,58 @@ bool MateSearch::expandAttacker(Position& pos, int bound, Move excluded, Result&
     const uint32_t replies = replyCount(pos);
     if (replies == 0) {
       pos.undoMove(m);
-      done = Result{0, INF, 1, false, m};
+      done = Result{0, INF, 1, false, m, dropUnit(m)};
       return true;
     }
     Child c{};
     c.move = m;
     c.options = 1;
-    // With no ply left after the defender's reply there is no mate.
-    c.option[0] = childBound < 2 ? Option{INF, 0, 0, false} : probe(pos, childBound);
+    // With no ply left after the defender's reply only futile drops can be
+    // left to it.
+    c.option[0] = childBound < 2 && !futileRule ? Option{INF, 0, 0, false} : probe(pos, childBound);
     if (c.option[0].pn == 1 && c.option[0].dn == 1) c.option[0].pn = replies;
     pos.undoMove(m);
     children_.push_back(c);
   }
   return false;
+}
+
+void MateSearch::initReply(Position& pos, int bound, Child& c) {
+  const Move r = c.move;
+  c.delayed = false;
+  if (bound < 2) {
+    c.option[0] = Option{INF, 0, 0, false};  // no ply left to mate after it
+  } else {
+    pos.doMove(r);
+    c.option[0] = probe(pos, normalise(true, bound - 1));
+    if (c.option[0].pn == 1 && c.option[0].dn == 1) c.option[0] = firstLook(pos);
+    pos.undoMove(r);
+  }
+  if (!futileRule || !r.isDrop()) return;
+  const Interposition ip = interpositionSquares(pos);
+  if (!ip.contains(r.to())) return;
+  // A drop that interposes is settled too when it is futile.
+  c.checker = ip.checker;
+  for (int variant = 1; variant <= 2; ++variant) {
+    Position test;
+    if (futileTestPosition(pos, r, ip.checker, variant, test)) {
+      c.variant[c.options] = uint8_t(variant);
+      c.option[c.options++] = probe(test, bound);
+    }
+  }
+}
+
+void MateSearch::activateDrops(Position& pos, int bound, size_t begin) {
+  for (size_t i = begin; i < children_.size(); ++i) {
+    if (!children_[i].delayed) continue;
+    const Square s = children_[i].move.to();
+    bool waiting = false;
+    for (size_t k = begin; k < children_.size() && !waiting; ++k) {
+      const Child& other = children_[k];
+      waiting = !other.delayed && other.move.isDrop() && other.move.to() == s && other.pn() != 0;
+    }
+    if (!waiting) initReply(pos, bound, children_[i]);
+  }
 }
 
 bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
@@ -279,30 +344,30 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
     done = pos.inCheck() ? Result{0, INF, 0, false, Move{}} : Result{INF, 0, 0, false, Move{}};
     return true;
   }
+  // With fewer than two plies left only futile drops can leave the
+  // defender mated: any other reply escapes.
   if (bound < 2) {
-    done = Result{INF, 0, 0, false, Move{}};
-    return true;
+    const Interposition ip = futileRule ? interpositionSquares(pos) : Interposition{};
+    for (Move r : replies) {
+      if (!r.isDrop() || !ip.contains(r.to())) {
+        done = Result{INF, 0, 0, false, Move{}};
+        return true;
+      }
+    }
   }
-  const Interposition ip = futileRule ? interpositionSquares(pos) : Interposition{};
-  const int childBound = normalise(true, bound - 1);
+  // Drops on one square are taken one at a time: the next one joins the
+  // search only once those before it are mated (see activateDrops).
+  bool dropSeen[CELL_COUNT] = {};
   for (Move r : replies) {
     Child c{};
     c.move = r;
     c.options = 1;
-    pos.doMove(r);
-    c.option[0] = probe(pos, childBound);
-    if (c.option[0].pn == 1 && c.option[0].dn == 1) c.option[0] = firstLook(pos);
-    pos.undoMove(r);
-    if (r.isDrop() && std::find(ip.squares.begin(), ip.squares.end(), r.to()) != ip.squares.end()) {
-      // A drop that interposes is settled too when it is futile.
-      c.checker = ip.checker;
-      for (int variant = 1; variant <= 2; ++variant) {
-        Position test;
-        if (futileTestPosition(pos, r, ip.checker, variant, test)) {
-          c.variant[c.options] = uint8_t(variant);
-          c.option[c.options++] = probe(test, bound);
-        }
-      }
+    c.option[0] = Option{1, 1, 0, false};
+    if (r.isDrop() && dropSeen[r.to()]) {
+      c.delayed = true;
+    } else {
+      if (r.isDrop()) dropSeen[r.to()] = true;
+      initReply(pos, bound, c);
     }
     children_.push_back(c);
   }
@@ -317,7 +382,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
   const PackedHand attacker = pos.packedHand(BLACK), defender = pos.packedHand(WHITE);
   if (!root) {
     const TranspositionTable::Probe e = table_.probe(key, attacker, defender, bound);
-    if (e.state == TranspositionTable::PROVEN) return Result{0, INF, e.length, false, e.best};
+    if (e.state == TranspositionTable::PROVEN) return Result{0, INF, e.length, false, e.best, e.proofHand};
     if (e.state == TranspositionTable::DISPROVEN) return Result{INF, 0, 0, false, Move{}};
   }
   const uint64_t fullKey = pos.key();
@@ -337,6 +402,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
   if (!finished) {
     path_.push_back(fullKey);
     for (;;) {
+      if (!attackerToMove) activateDrops(pos, bound, begin);
       uint32_t pn, dn;
       size_t best = begin;
       uint32_t second = INF;
@@ -358,6 +424,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
         pn = 0;
         dn = INF;
         for (size_t i = begin; i < children_.size(); ++i) {
+          if (children_[i].delayed) continue;
           const uint32_t cdn = children_[i].dn();
           pn = add(pn, children_[i].pn());
           if (cdn < dn) {
@@ -408,7 +475,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
         futileTestPosition(pos, chosen.move, chosen.checker, chosen.variant[o], test);
         r = search(test, false, bound, childPn, childDn, Move{}, false);
       }
-      children_[best].option[o] = Option{r.pn, r.dn, r.length, r.pathDependent};
+      children_[best].option[o] = Option{r.pn, r.dn, r.length, r.pathDependent, r.proofHand};
     }
     path_.pop_back();
 
@@ -420,6 +487,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
           if (c.pn == 0 && c.length + 1 < result.length) {
             result.length = c.length + 1;
             result.best = children_[i].move;
+            result.proofHand = proofBefore(pos, result.best, c.proofHand);
           }
         }
       } else {
@@ -427,11 +495,16 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
         result.length = 0;
         for (size_t i = begin; i < children_.size(); ++i) {
           const Child& c = children_[i];
-          int shortest = INT32_MAX;
+          int shortest = INT32_MAX, used = 0;
           for (int k = 0; k < c.options; ++k) {
-            if (c.option[k].pn == 0) shortest = std::min(shortest, c.option[k].length + (k == 0 ? 1 : 0));
+            const int length = c.option[k].length + (k == 0 ? 1 : 0);
+            if (c.option[k].pn == 0 && length < shortest) {
+              shortest = length;
+              used = k;
+            }
           }
           result.length = std::max(result.length, shortest);
+          result.proofHand = handMax(result.proofHand, c.option[used].proofHand);
         }
       }
     } else if (result.dn == 0) {
@@ -439,7 +512,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
       bool anyPath = false, anyFree = false;
       for (size_t i = begin; i < children_.size(); ++i) {
         const Child& c = children_[i];
-        if (c.dn() != 0) continue;
+        if (c.delayed || c.dn() != 0) continue;
         bool path = false;
         for (int k = 0; k < c.options; ++k) path = path || c.option[k].pathDependent;
         (path ? anyPath : anyFree) = true;
@@ -452,7 +525,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
   if (!root) {
     const uint32_t work = uint32_t(std::min<uint64_t>(nodes - startNodes + 1, UINT32_MAX));
     if (result.pn == 0) {
-      table_.storeProven(key, attacker, defender, result.length, result.best, work);
+      table_.storeProven(key, result.proofHand, defender, result.length, result.best, work);
     } else if (result.dn == 0) {
       if (!result.pathDependent) table_.storeDisproven(key, attacker, defender, bound, work);
     } else {
@@ -462,14 +535,47 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
   return result;
 }
 
-MateSearch::Result MateSearch::solve(Position& pos, bool attackerToMove, int bound, Move excluded) {
+bool MateSearch::attempt(const Position& pos, bool attackerToMove, int bound, Move excluded, uint64_t budget,
+                         Result& result) {
   Position work = pos;
+  const size_t childrenBefore = children_.size();
+  const uint64_t outerBudget = budgetEnd_;
+  budgetEnd_ = budget == 0 ? 0 : nodes + budget;
+  try {
+    do {
+      result = search(work, attackerToMove, bound, INF, INF, excluded, !excluded.isNull());
+    } while (result.pn != 0 && result.dn != 0);
+  } catch (const BudgetSpent&) {
+    children_.resize(childrenBefore);
+    path_.clear();
+    budgetEnd_ = outerBudget;
+    return false;
+  }
+  budgetEnd_ = outerBudget;
+  return true;
+}
+
+MateSearch::Result MateSearch::solve(Position& pos, bool attackerToMove, int bound, Move excluded) {
   std::vector<uint64_t> outerPath;
   outerPath.swap(path_);  // a line of its own
-  Result r;
-  do {
-    r = search(work, attackerToMove, bound, INF, INF, excluded, !excluded.isNull());
-  } while (r.pn != 0 && r.dn != 0);
+  Result r{};
+  if (bound >= kUnbounded) {
+    attempt(pos, attackerToMove, bound, excluded, 0, r);
+  } else {
+    // A search without the bound finds most mates far sooner than one
+    // with a tight bound: its proof settles the question when it is short
+    // enough, its disproof always does. The two take turns with growing
+    // budgets and share the table.
+    for (uint64_t budget = 20000;; budget *= 2) {
+      Result free{};
+      if (attempt(pos, attackerToMove, kUnbounded, excluded, budget, free) &&
+          (free.dn == 0 || free.length <= bound)) {
+        r = free;
+        break;
+      }
+      if (attempt(pos, attackerToMove, bound, excluded, budget, r)) break;
+    }
+  }
   path_.swap(outerPath);
   return r;
 }
@@ -493,7 +599,7 @@ bool MateSearch::isFutile(Position& pos, Move reply, int bound) {
   reset();
   if (!futileRule || !reply.isDrop()) return false;
   const Interposition ip = interpositionSquares(pos);
-  if (std::find(ip.squares.begin(), ip.squares.end(), reply.to()) == ip.squares.end()) return false;
+  if (!ip.contains(reply.to())) return false;
   bound = normalise(false, bound);
   for (int option = 1; option <= 2; ++option) {
     Position test;
@@ -543,7 +649,7 @@ std::vector<Move> MateSearch::mateLine(Position& pos, int bound, Move excluded) 
         Option child = probe(p, bound - 1);
         p.undoMove(m);
         if (child.pn != 0 && m.isDrop() &&
-            std::find(ip.squares.begin(), ip.squares.end(), m.to()) != ip.squares.end()) {
+            ip.contains(m.to())) {
           bool futile = false;
           for (int variant = 1; variant <= 2 && !futile; ++variant) {
             Position test;

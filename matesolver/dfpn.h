@@ -1,19 +1,25 @@
 // Depth-first proof-number search for "mate within j plies" in standard
 // problems: every attacker move checks, the defender answers with any
 // legal move, and a drop between the king and a checking ranged piece is
-// futile (neither escapes nor lengthens) when, with the checking piece
-// capturing it and the captured piece thrown away, the defender is still
-// mated within the same j.
+// futile when, with the checking piece capturing it and the captured piece
+// thrown away, the defender is still mated within the same j. A futile drop
+// neither escapes nor lengthens: the defender is mated within j when every
+// reply that is not futile leads to a mate within j - 1, also when j is 0
+// or 1 and only futile drops are left (a mate in one with futile
+// interpositions open is still a mate in one).
 //
 // The attacker plays Black. Results go into a transposition table keyed by
 // the board; an entry also holds both hands, so that a position whose
 // attacker holds more (and whose defender holds less) can use a proof of
-// the poorer one, and the other way round for disproofs. A proof is valid
+// the poorer one, and the other way round for disproofs. A proof keeps only
+// the attacker's pieces in hand that it uses, so it serves every position
+// with the same board whose attacker holds at least those. A proof is valid
 // for every bound at least its length, a disproof for every bound at most
 // the one it was made with. A position that repeats in a line ends that
 // line without mate; results that depend on such a cut-off are not stored.
 #pragma once
 
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -50,6 +56,7 @@ class TranspositionTable {
     uint32_t pn = 1, dn = 1;
     int length = 0;
     shogi::Move best;
+    shogi::PackedHand proofHand = 0;  // proven: the attacker's hand the proof needs
   };
 
   explicit TranspositionTable(size_t megabytes);
@@ -67,7 +74,7 @@ class TranspositionTable {
   static constexpr size_t CLUSTER = 4;
   TTEntry* cluster(uint64_t key) { return &entries_.get()[((key >> 16) & mask_) * CLUSTER]; }
   const TTEntry* cluster(uint64_t key) const { return &entries_.get()[((key >> 16) & mask_) * CLUSTER]; }
-  TTEntry& slotFor(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, uint8_t state);
+  TTEntry& slotFor(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, uint8_t state, int depth);
   // Zeroed memory from calloc, so that a large table costs nothing until used.
   struct Free {
     void operator()(TTEntry* p) const { std::free(p); }
@@ -127,12 +134,14 @@ class MateSearch {
     uint32_t pn, dn;
     int length;  // of the proof of the position the option leads to
     bool pathDependent;
+    shogi::PackedHand proofHand = 0;  // of that proof: the attacker's pieces in hand it uses
   };
   struct Child {
     shogi::Move move;
     Option option[3];
     uint8_t variant[3];  // 0 the move; 1, 2 the futile test, capture without / with promotion
     uint8_t options;
+    bool delayed;  // a drop on a square where an earlier drop is not yet mated
     shogi::Square checker;
     uint32_t pn() const;
     uint32_t dn() const;
@@ -142,13 +151,24 @@ class MateSearch {
     int length;
     bool pathDependent;
     shogi::Move best;
+    shogi::PackedHand proofHand = 0;
   };
 
   Result search(shogi::Position& pos, bool attackerToMove, int bound, uint32_t thpn, uint32_t thdn,
                 shogi::Move excluded, bool root);
   Result solve(shogi::Position& pos, bool attackerToMove, int bound, shogi::Move excluded = {});
+  // Searches a copy of the position to the end, or until `budget` nodes
+  // (0: no budget) are spent; false then.
+  bool attempt(const shogi::Position& pos, bool attackerToMove, int bound, shogi::Move excluded, uint64_t budget,
+               Result& result);
+  struct BudgetSpent {};
+  // A bound no problem reaches: a search without a bound.
+  static constexpr int kUnbounded = 4001;
+  uint64_t budgetEnd_ = 0;
   bool expandAttacker(shogi::Position& pos, int bound, shogi::Move excluded, Result& done);
   bool expandDefender(shogi::Position& pos, int bound, Result& done);
+  void initReply(shogi::Position& pos, int bound, Child& c);
+  void activateDrops(shogi::Position& pos, int bound, size_t begin);
   // The position of the futile test of a drop (variant 1: the capture
   // without promotion, 2: with); false when that capture cannot be played.
   static bool futileTestPosition(const shogi::Position& pos, shogi::Move drop, shogi::Square checker, int variant,
@@ -174,7 +194,9 @@ class MateSearch {
 // checking ranged piece, with the checker's square; empty otherwise.
 struct Interposition {
   shogi::Square checker = shogi::NO_SQUARE;
-  std::vector<shogi::Square> squares;
+  shogi::Square squares[8];
+  int count = 0;
+  bool contains(shogi::Square s) const { return std::find(squares, squares + count, s) != squares + count; }
 };
 Interposition interpositionSquares(const shogi::Position& pos);
 

@@ -141,6 +141,25 @@ void keepLegal(Position& pos, const MoveList& candidates, MoveList& list) {
   }
 }
 
+// Adds the moves of colour c's pieces (its king excepted) that reach `to`:
+// the pieces that attack it, found by looking outward from it.
+void addMovesTo(const Position& pos, Color c, Square to, Square king, MoveList& list) {
+  for (int i = 0; i < attackRayCount[c]; ++i) {
+    const AttackRay& r = attackRays[c][i];
+    Square x = to - r.delta;
+    Piece p = pos.at(x);
+    bool slid = false;
+    while (p == EMPTY && r.slideMask != 0) {
+      x -= r.delta;
+      p = pos.at(x);
+      slid = true;
+    }
+    if (p == WALL || p == EMPTY || colorOf(p) != c || x == king) continue;
+    const uint32_t mask = slid ? r.slideMask : (r.stepMask | r.slideMask);
+    if ((mask >> typeOf(p)) & 1) addBoardMove(list, c, typeOf(p), x, to);
+  }
+}
+
 // Legal replies to a check (or the first one, when `first` is set).
 bool generateEvasions(Position& pos, MoveList& list, bool first) {
   const Color us = pos.sideToMove(), them = ~us;
@@ -155,10 +174,11 @@ bool generateEvasions(Position& pos, MoveList& list, bool first) {
     list.add(Move::board(king, to, false));
     if (first) return true;
   }
-  // The checking pieces.
+  // The checking pieces, and the squares between a ranged one and the king.
   Square checker = NO_SQUARE;
   int checkers = 0;
-  std::vector<Square> between;
+  Square between[8];
+  int betweenCount = 0;
   for (int i = 0; i < attackRayCount[them]; ++i) {
     const AttackRay& r = attackRays[them][i];
     Square x = king - r.delta;
@@ -172,40 +192,25 @@ bool generateEvasions(Position& pos, MoveList& list, bool first) {
       continue;
     }
     if (r.slideMask == 0) continue;
-    std::vector<Square> line;
+    Square line[8];
+    int lineCount = 0;
     while (p == EMPTY) {
-      line.push_back(x);
+      line[lineCount++] = x;
       x -= r.delta;
       p = pos.at(x);
     }
     if (p != WALL && colorOf(p) == them && ((r.slideMask >> typeOf(p)) & 1)) {
       ++checkers;
       checker = x;
-      between = line;
+      std::copy(line, line + lineCount, between);
+      betweenCount = lineCount;
     }
   }
   if (checkers != 1) return list.size > 0;
-  auto isTarget = [&](Square s) { return s == checker || std::find(between.begin(), between.end(), s) != between.end(); };
   // Other pieces capture the checker or step between.
   MoveList candidates;
-  for (int file = 1; file <= 9; ++file) {
-    for (int rank = 1; rank <= 9; ++rank) {
-      const Square from = square(file, rank);
-      const Piece piece = pos.at(from);
-      if (piece == EMPTY || colorOf(piece) != us || from == king) continue;
-      const PieceType t = typeOf(piece);
-      const PieceRules& r = pieceRules[t];
-      for (int i = 0; i < r.stepCount; ++i) {
-        const int d = stepDelta(us, r.steps[i]);
-        for (Square to = from + d;; to += d) {
-          const Piece target = pos.at(to);
-          if (target == WALL || (target != EMPTY && colorOf(target) == us)) break;
-          if (isTarget(to)) addBoardMove(candidates, us, t, from, to);
-          if (target != EMPTY || !r.steps[i].slide) break;
-        }
-      }
-    }
-  }
+  addMovesTo(pos, us, checker, king, candidates);
+  for (int b = 0; b < betweenCount; ++b) addMovesTo(pos, us, between[b], king, candidates);
   for (Move m : candidates) {
     if (isLegal(pos, m)) {
       list.add(m);
@@ -215,9 +220,9 @@ bool generateEvasions(Position& pos, MoveList& list, bool first) {
   // Drops between.
   for (int t = PAWN; t <= ROOK; ++t) {
     if (pos.hand(us, PieceType(t)) == 0) continue;
-    for (Square s : between) {
-      if (!canDropOn(pos, us, PieceType(t), s)) continue;
-      const Move m = Move::drop(PieceType(t), s);
+    for (int b = 0; b < betweenCount; ++b) {
+      if (!canDropOn(pos, us, PieceType(t), between[b])) continue;
+      const Move m = Move::drop(PieceType(t), between[b]);
       if (t == PAWN && !isLegal(pos, m)) continue;
       list.add(m);
       if (first) return true;

@@ -1,0 +1,26 @@
+// Random positions for comparing the rules core and the mate search with an
+// independent implementation. Deterministic for a seed.
+#pragma once
+
+#include <cstdint>
+#include <random>
+
+#include "shogi/position.h"
+
+namespace random_position {
+
+// Any legal position: both kings or only the defender's, pieces of both
+// sides anywhere they may stand, hands with pieces of several kinds.
+shogi::Position general(std::mt19937& rng);
+
+// A mating-problem position: Black to move, no Black king, a White king with
+// Black pieces near it, at most three pieces in Black's hand, and in White's
+// hand the rest of the set or part of it (at most one of a kind with
+// `smallHands`).
+shogi::Position tsume(std::mt19937& rng, bool smallHands = false);
+
+// A position where Black could drop a pawn in front of the White king that
+// would mate it (so the drop is illegal); found by trying random ones.
+shogi::Position pawnDropMate(std::mt19937& rng);
+
+}  // namespace random_position
