@@ -5,6 +5,8 @@
 // given.
 //
 //   classics <csv> [--seconds S] [--hash MiB] [--oracle PATH] [--oracle-nodes N] [--only ID]
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -64,8 +66,9 @@ int main(int argc, char** argv) {
 
   std::printf("%-10s %5s  %-7s %9s %12s %10s  %-8s %9s\n", "id", "plies", "ours", "seconds", "nodes", "nodes/s",
               "osl", "seconds");
-  std::vector<double> times;
-  int found = 0, total = 0;
+  std::vector<double> times, oslTimes;
+  int found = 0, total = 0, oslFound = 0;
+  double worst = 0, oslAll = 0;
   uint64_t allNodes = 0;
   double allTime = 0;
   for (const Row& row : readCsv(argv[1])) {
@@ -89,6 +92,7 @@ int main(int argc, char** argv) {
     }
     const double elapsed = now() - start;
     if (verdict == "mate") ++found;
+    worst = std::max(worst, elapsed);
     times.push_back(verdict == "mate" ? elapsed : 1e9);
     allNodes += search.nodes;
     allTime += elapsed;
@@ -97,9 +101,13 @@ int main(int argc, char** argv) {
       const double t0 = now();
       osl = oracle.ask("dfpn " + std::to_string(oracleNodes) + " " + row.sfen);
       char b[32];
-      std::snprintf(b, sizeof b, "%.2f", now() - t0);
+      const double t = now() - t0;
+      std::snprintf(b, sizeof b, "%.2f", t);
       oslTime = b;
       osl = osl.substr(0, osl.find(' '));
+      oslAll += t;
+      oslFound += osl == "mate";
+      oslTimes.push_back(osl == "mate" ? t : 1e9);
     }
     std::printf("%-10s %5d  %-7s %9.2f %12llu %10.0f  %-8s %9s\n", row.id.c_str(), row.plies, verdict.c_str(), elapsed,
                 static_cast<unsigned long long>(search.nodes), elapsed > 0 ? search.nodes / elapsed : 0.0,
@@ -110,6 +118,15 @@ int main(int argc, char** argv) {
   std::printf("found %d of %d; total %.1f s; %.0f nodes/s overall", found, total, allTime,
               allTime > 0 ? allNodes / allTime : 0.0);
   if (!times.empty() && times[times.size() / 2] < 1e9) std::printf("; median %.2f s", times[times.size() / 2]);
-  std::printf("\n");
+  std::printf("; worst %.2f s\n", worst);
+  if (!oslTimes.empty()) {
+    std::sort(oslTimes.begin(), oslTimes.end());
+    std::printf("OpenShogiLib: mate in %d of %d; total %.1f s", oslFound, total, oslAll);
+    if (oslTimes[oslTimes.size() / 2] < 1e9) std::printf("; median %.2f s", oslTimes[oslTimes.size() / 2]);
+    std::printf("\n");
+  }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("peak resident memory %ld MiB (table %zu MiB)\n", usage.ru_maxrss / 1024, hash);
   return 0;
 }

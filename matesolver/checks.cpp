@@ -52,11 +52,8 @@ CheckOutcome wholeStandard(const CheckInput& input, MateSearch& mate) {
   CheckOutcome out;
   Position pos = input.position;
   const std::vector<Move>& moves = input.statedMoves;
-  if (!input.statedError.empty()) {
-    out.lines.push_back("判定：作意不成立　" + input.statedError);
-    return out;
-  }
-  // Replay: legal moves (checked when read), every attacker move a check.
+  // Replay: legal moves (checked when read), every attacker move a check;
+  // the first fault in the order of the moves is the one reported.
   struct AfterAttack {
     Position position;
     int remaining;
@@ -74,6 +71,10 @@ CheckOutcome wholeStandard(const CheckInput& input, MateSearch& mate) {
     pos.doMove(moves[i]);
     previous = moves[i].to();
     if (byAttacker) afterAttacks.push_back({pos, input.plies - int(i) - 1, int(i) + 1});
+  }
+  if (!input.statedError.empty()) {
+    out.lines.push_back("判定：作意不成立　" + input.statedError);
+    return out;
   }
   // After every attacker move the defender must be mated within the plies
   // that remain: no escape and no longer defence; the last one is mate.
@@ -165,10 +166,6 @@ CheckOutcome stepStandard(const CheckInput& input, const CheckOptions& options, 
 
 CheckOutcome wholeHelpmate(const CheckInput& input) {
   CheckOutcome out;
-  if (!input.statedError.empty()) {
-    out.lines.push_back("判定：作意不成立　" + input.statedError);
-    return out;
-  }
   Position pos = input.position;
   Square previous = NO_SQUARE;
   for (size_t i = 0; i < input.statedMoves.size(); ++i) {
@@ -180,6 +177,10 @@ CheckOutcome wholeHelpmate(const CheckInput& input) {
     }
     pos.doMove(m);
     previous = m.to();
+  }
+  if (!input.statedError.empty()) {
+    out.lines.push_back("判定：作意不成立　" + input.statedError);
+    return out;
   }
   if (!isCheckmated(pos) || pos.sideToMove() != WHITE) {
     out.lines.push_back("判定：作意不成立　最終手で詰んでいない");

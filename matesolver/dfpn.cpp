@@ -559,7 +559,7 @@ MateSearch::Result MateSearch::solve(Position& pos, bool attackerToMove, int bou
   std::vector<uint64_t> outerPath;
   outerPath.swap(path_);  // a line of its own
   Result r{};
-  if (bound >= kUnbounded) {
+  if (bound >= kUnbounded || bound <= kShortBound) {
     attempt(pos, attackerToMove, bound, excluded, 0, r);
   } else {
     // A search without the bound finds most mates far sooner than one

@@ -164,6 +164,9 @@ class MateSearch {
   struct BudgetSpent {};
   // A bound no problem reaches: a search without a bound.
   static constexpr int kUnbounded = 4001;
+  // Bounds this short are searched with the bound alone: the tree is small
+  // and a search without the bound would only wander into long mates.
+  static constexpr int kShortBound = 7;
   uint64_t budgetEnd_ = 0;
   bool expandAttacker(shogi::Position& pos, int bound, shogi::Move excluded, Result& done);
   bool expandDefender(shogi::Position& pos, int bound, Result& done);

@@ -10,7 +10,9 @@ HelpmateSearch::HelpmateSearch(size_t megabytes) {
   const size_t bytes = std::max<size_t>(megabytes, 1) << 20;
   size_t n = 1;
   while (n * 2 * sizeof(Entry) <= bytes) n *= 2;
-  table_.assign(n, Entry{0, -1});
+  // Zeroed memory from calloc: a large table costs nothing until used.
+  table_.reset(static_cast<Entry*>(std::calloc(n, sizeof(Entry))));
+  if (!table_) throw std::bad_alloc();
   mask_ = n - 1;
 }
 
@@ -24,7 +26,7 @@ bool HelpmateSearch::search(Position& pos, int depth, Move excluded, std::vector
   }
   const uint64_t key = pos.key() | 1;
   Entry& e = slot(key);
-  if (excluded.isNull() && e.key == key && e.failedDepth >= depth) return false;
+  if (excluded.isNull() && e.key == key && e.failedBelow > depth) return false;
 
   MoveList moves;
   if (attackerToMove) {
@@ -43,7 +45,7 @@ bool HelpmateSearch::search(Position& pos, int depth, Move excluded, std::vector
   }
   if (excluded.isNull()) {
     Entry& again = slot(key);  // deeper searches may have replaced it
-    if (again.key != key || again.failedDepth < depth) again = Entry{key, int16_t(depth)};
+    if (again.key != key || again.failedBelow <= depth) again = Entry{key, int16_t(depth + 1)};
   }
   return false;
 }

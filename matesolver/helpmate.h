@@ -4,6 +4,9 @@
 // remembers positions known to have no helpmate within a number of plies.
 #pragma once
 
+#include <cstdlib>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "matesolver/dfpn.h"
@@ -25,11 +28,14 @@ class HelpmateSearch {
  private:
   struct Entry {
     uint64_t key;
-    int16_t failedDepth;  // no helpmate within this many plies
+    int16_t failedBelow;  // no helpmate within fewer plies than this; 0: nothing known
   };
   bool search(shogi::Position& pos, int depth, shogi::Move excluded, std::vector<shogi::Move>& line);
-  Entry& slot(uint64_t key) { return table_[key & mask_]; }
-  std::vector<Entry> table_;
+  Entry& slot(uint64_t key) { return table_.get()[key & mask_]; }
+  struct Free {
+    void operator()(Entry* p) const { std::free(p); }
+  };
+  std::unique_ptr<Entry, Free> table_;
   uint64_t mask_;
   uint64_t nextLimitCheck_ = 0;
 };

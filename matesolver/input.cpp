@@ -280,7 +280,7 @@ bool parseCheckInput(const std::string& text, CheckInput& input, std::string* er
   for (int i = 0; i < input.plies; ++i) {
     const Move m = parseMove(pos, cursor, previous, &why);
     if (m.isNull()) {
-      input.statedError = "move " + std::to_string(i + 1) + ": " + why;
+      input.statedError = std::to_string(i + 1) + "手目が読めない（" + why + "）";
       break;
     }
     MoveList legal;
@@ -288,7 +288,7 @@ bool parseCheckInput(const std::string& text, CheckInput& input, std::string* er
     bool found = false;
     for (Move l : legal) found = found || l == m;
     if (!found) {
-      input.statedError = "move " + std::to_string(i + 1) + " is not a legal move";
+      input.statedError = std::to_string(i + 1) + "手目 " + formatMove(pos, m, previous, input.names) + " は指せない";
       break;
     }
     input.statedMoves.push_back(m);

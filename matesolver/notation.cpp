@@ -55,7 +55,7 @@ Move parseMove(const Position& pos, const char*& cursor, Square previous, std::s
   while (cp932::isAsciiSpace(static_cast<unsigned char>(*p))) ++p;
   Square to;
   if (cp932::startsWith(p, "同")) {
-    if (previous == NO_SQUARE) return fail("同 without a previous move");
+    if (previous == NO_SQUARE) return fail("前の手がないのに同");
     to = previous;
     p += 2;
     if (cp932::startsWith(p, "　")) p += 2;  // 同　歩 as kifu write it
@@ -63,10 +63,10 @@ Move parseMove(const Position& pos, const char*& cursor, Square previous, std::s
     to = square(p[0] - '0', p[1] - '0');
     p += 2;
   } else {
-    return fail("destination square expected");
+    return fail("移動先がない");
   }
   const PieceType named = typeOfName(p);
-  if (named == NO_PIECE_TYPE) return fail("unknown piece name");
+  if (named == NO_PIECE_TYPE) return fail("駒名が読めない");
   p += 2;
   bool promote = false, keep = false;
   if (cp932::startsWith(p, "成")) {
@@ -78,18 +78,18 @@ Move parseMove(const Position& pos, const char*& cursor, Square previous, std::s
   }
   Move m;
   if (cp932::startsWith(p, "打")) {
-    if (promote || keep || named > ROOK) return fail("a drop cannot promote");
+    if (promote || keep || named > ROOK) return fail("打つ駒は成れない");
     p += 2;
     m = Move::drop(named, to);
   } else if (p[0] == '(' && isSquareDigit(p[1]) && isSquareDigit(p[2]) && p[3] == ')') {
     const Square from = square(p[1] - '0', p[2] - '0');
     p += 4;
     const Piece piece = pos.at(from);
-    if (piece == EMPTY || colorOf(piece) != pos.sideToMove()) return fail("no piece of the side to move on the origin square");
-    if (typeOf(piece) != named) return fail("the piece named is not the piece on the origin square");
+    if (piece == EMPTY || colorOf(piece) != pos.sideToMove()) return fail("移動元に手番の駒がない");
+    if (typeOf(piece) != named) return fail("移動元の駒が駒名と違う");
     m = Move::board(from, to, promote);
   } else {
-    return fail("origin expected: 打 or (square)");
+    return fail("打または(移動元)がない");
   }
   cursor = p;
   return m;

@@ -110,7 +110,8 @@ TEST(MateAgainstOpenShogiLib, RandomProblems) {
     // Futile interpositions only shorten: the tsume count is never longer.
     matesolver::MateSearch tsume(8);
     int withFutility = 0;
-    for (int plies = 1; plies <= kBound && withFutility == 0; plies += 2) {
+    const int futileBound = ours != 0 ? ours : 5;
+    for (int plies = 1; plies <= futileBound && withFutility == 0; plies += 2) {
       if (tsume.attackerMates(pos, plies)) withFutility = plies;
     }
     if (ours != 0) {

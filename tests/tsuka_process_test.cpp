@@ -95,7 +95,10 @@ TEST_F(Tsuka, PathsTooLongForTheirBuffersAreRefused) {
 
   // The converter's output path in a program directory of 250 bytes.
   std::string deep = dir.path();
-  while (deep.size() < 250) deep += "/" + std::string(std::min<size_t>(40, 249 - deep.size()), 'd');
+  while (deep.size() < 250) {
+    deep += '/';
+    deep.append(std::min<size_t>(40, 250 - deep.size()), 'd');
+  }
   std::filesystem::create_directories(deep);
   installProgram(TSUKA_BINARY, deep + "/tsuka");
   fake("KZSHOW.EXE", "");
