@@ -4,7 +4,12 @@
 // OpenShogiLib's df-pn on the same positions when its oracle program is
 // given.
 //
-//   classics <csv> [--seconds S] [--hash MiB] [--oracle PATH] [--oracle-nodes N] [--only ID]
+//   classics <csv> [--seconds S] [--hash MiB] [--oracle PATH] [--oracle-nodes N] [--only ID[,ID...]]
+//            [--beyond K]
+//
+// With --beyond, a problem without a mate within its recorded length is
+// searched again with bounds 2, 4, ... K plies longer, in the time left, to
+// find its shortest mate.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -54,13 +59,15 @@ int main(int argc, char** argv) {
   size_t hash = 1024;
   std::string oraclePath, only;
   long long oracleNodes = 20000000;
+  int beyond = 0;
   for (int i = 2; i + 1 < argc; i += 2) {
     std::string o = argv[i], v = argv[i + 1];
     if (o == "--seconds") seconds = std::stod(v);
     if (o == "--hash") hash = std::stoul(v);
     if (o == "--oracle") oraclePath = v;
     if (o == "--oracle-nodes") oracleNodes = std::stoll(v);
-    if (o == "--only") only = v;
+    if (o == "--only") only = "," + v + ",";
+    if (o == "--beyond") beyond = std::stoi(v);
   }
   OracleClient oracle(oraclePath.empty() ? "/nonexistent" : oraclePath);
 
@@ -72,7 +79,7 @@ int main(int argc, char** argv) {
   uint64_t allNodes = 0;
   double allTime = 0;
   for (const Row& row : readCsv(argv[1])) {
-    if (!only.empty() && row.id != only) continue;
+    if (!only.empty() && only.find("," + row.id + ",") == std::string::npos) continue;
     ++total;
     std::string error;
     const std::string kzi = sfen_problem::openStepCheck(row.sfen, row.plies, "詰将棋", &error);
@@ -91,6 +98,15 @@ int main(int argc, char** argv) {
       verdict = "timeout";
     }
     const double elapsed = now() - start;
+    int shortest = 0;
+    if (verdict == "nomate" && beyond > 0) {
+      try {
+        for (int plies = input.plies + 2; plies <= input.plies + beyond && shortest == 0; plies += 2) {
+          if (search.attackerMates(input.position, plies, input.excluded)) shortest = plies;
+        }
+      } catch (const matesolver::Interrupted&) {
+      }
+    }
     if (verdict == "mate") ++found;
     worst = std::max(worst, elapsed);
     times.push_back(verdict == "mate" ? elapsed : 1e9);
@@ -112,6 +128,7 @@ int main(int argc, char** argv) {
     std::printf("%-10s %5d  %-7s %9.2f %12llu %10.0f  %-8s %9s\n", row.id.c_str(), row.plies, verdict.c_str(), elapsed,
                 static_cast<unsigned long long>(search.nodes), elapsed > 0 ? search.nodes / elapsed : 0.0,
                 osl.c_str(), oslTime.c_str());
+    if (shortest != 0) std::printf("%-10s shortest mate %d plies (%.2f s)\n", row.id.c_str(), shortest, now() - start);
     std::fflush(stdout);
   }
   std::sort(times.begin(), times.end());

@@ -1,5 +1,7 @@
 #include "matesolver/dfpn.h"
 
+#include "matesolver/memory.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <new>
@@ -71,7 +73,7 @@ TranspositionTable::TranspositionTable(size_t megabytes) {
   size_t clusters = 1;
   while (clusters * 2 * CLUSTER * sizeof(TTEntry) <= bytes) clusters *= 2;
   count_ = clusters * CLUSTER;
-  entries_.reset(static_cast<TTEntry*>(std::calloc(count_, sizeof(TTEntry))));
+  entries_.reset(static_cast<TTEntry*>(allocateTable(count_ * sizeof(TTEntry))));
   if (!entries_) throw std::bad_alloc();
   mask_ = clusters - 1;
 }

@@ -1,5 +1,7 @@
 #include "matesolver/helpmate.h"
 
+#include "matesolver/memory.h"
+
 #include <algorithm>
 
 namespace matesolver {
@@ -11,7 +13,7 @@ HelpmateSearch::HelpmateSearch(size_t megabytes) {
   size_t n = 1;
   while (n * 2 * sizeof(Entry) <= bytes) n *= 2;
   // Zeroed memory from calloc: a large table costs nothing until used.
-  table_.reset(static_cast<Entry*>(std::calloc(n, sizeof(Entry))));
+  table_.reset(static_cast<Entry*>(allocateTable(n * sizeof(Entry))));
   if (!table_) throw std::bad_alloc();
   mask_ = n - 1;
 }
