@@ -28,7 +28,10 @@ std::string verdict(const std::string& output) {
   if (from != std::string::npos) {
     const size_t begin = from + label.size();
     const size_t end = text.find("秒", begin);
-    if (end != std::string::npos) text.replace(begin, end - begin, "T");
+    if (end != std::string::npos) {
+      text.erase(begin, end - begin);
+      text.insert(text.begin() + std::ptrdiff_t(begin), 'T');
+    }
   }
   return text;
 }
