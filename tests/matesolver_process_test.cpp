@@ -42,6 +42,13 @@ std::string withCrLf(const std::string& text) {
   return out;
 }
 
+struct Case {
+  const char* name;
+  std::string input;
+  std::vector<std::string> options;
+  std::string expected;  // the output file as verdict() gives it
+};
+
 class Solver : public testing::Test {
  protected:
   TempDir dir;
@@ -53,19 +60,19 @@ class Solver : public testing::Test {
     argv.insert(argv.end(), options.begin(), options.end());
     return runProcess(dir.path(), argv);
   }
+  void expectVerdicts(const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+      ProcessResult r = solve(c.input, c.options);
+      EXPECT_EQ(r.status, 0) << c.name << "\n" << r.err;
+      EXPECT_EQ(verdict(readFile(dir / "out.kzo")), c.expected) << c.name;
+    }
+  }
 };
 
 // The five-move example: 43歩打 同玉 41龍 53玉 62銀打.
 const std::string kFive = "詰将棋 @@\n71龍24龍74桂64歩 +銀歩2,\n42玉11角 @+角金銀香歩\n";
 // A one-move position with two mates: 12金打 and 22金打.
 const std::string kTwoMates = "詰将棋 @@\n23と +金,\n11玉 @+\n";
-
-struct Case {
-  const char* name;
-  std::string input;
-  std::vector<std::string> options;
-  std::string expected;  // the output file as verdict() gives it
-};
 
 TEST_F(Solver, VerdictsOfStandardProblems) {
   const std::vector<Case> cases = {
@@ -84,11 +91,7 @@ TEST_F(Solver, VerdictsOfStandardProblems) {
       {"CR LF lines", withCrLf(kFive + "| 43歩打 同玉(42) 41龍(71) 53玉(43) 62銀打\n#5\n"),
        {}, "判定：作意どおり詰む\n解析時間：T秒 手順成立\n"},
   };
-  for (const Case& c : cases) {
-    ProcessResult r = solve(c.input, c.options);
-    EXPECT_EQ(r.status, 0) << c.name << "\n" << r.err;
-    EXPECT_EQ(verdict(readFile(dir / "out.kzo")), c.expected) << c.name;
-  }
+  expectVerdicts(cases);
 }
 
 // Step checks: the position after the moves before, the move to exclude.
@@ -113,11 +116,7 @@ TEST_F(Solver, StepChecksOfStandardProblems) {
       {"an escape of the defender",
        "/EEXCEPT=12玉(11)\n詰将棋 @@\n21金,\n11玉 @+\n#2\n", {}, "逃れ：21玉(11)\n解析時間：T秒\n"},
   };
-  for (const Case& c : cases) {
-    ProcessResult r = solve(c.input, c.options);
-    EXPECT_EQ(r.status, 0) << c.name << "\n" << r.err;
-    EXPECT_EQ(verdict(readFile(dir / "out.kzo")), c.expected) << c.name;
-  }
+  expectVerdicts(cases);
 }
 
 TEST_F(Solver, Helpmates) {
@@ -132,11 +131,7 @@ TEST_F(Solver, Helpmates) {
       {"協力詰 is the same rule", "/EEXCEPT=83歩打\n協力詰" + position.substr(6) + "#3\n", {},
        "不詰\n解析時間：T秒 全検完了\n"},
   };
-  for (const Case& c : cases) {
-    ProcessResult r = solve(c.input, c.options);
-    EXPECT_EQ(r.status, 0) << c.name << "\n" << r.err;
-    EXPECT_EQ(verdict(readFile(dir / "out.kzo")), c.expected) << c.name;
-  }
+  expectVerdicts(cases);
 }
 
 TEST_F(Solver, TimeLimitInterrupts) {
