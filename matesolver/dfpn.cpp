@@ -206,7 +206,6 @@ void MateSearch::checkLimits() {
   if (nodes < nextLimitCheck_) return;
   nextLimitCheck_ = nodes + 4096;
   limits.poll(nodes);
-  if (budgetEnd_ != 0 && nodes >= budgetEnd_) throw BudgetSpent{};
 }
 
 bool MateSearch::onPath(uint64_t key) const { return std::find(path_.begin(), path_.end(), key) != path_.end(); }
@@ -537,47 +536,15 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
   return result;
 }
 
-bool MateSearch::attempt(const Position& pos, bool attackerToMove, int bound, Move excluded, uint64_t budget,
-                         Result& result) {
-  Position work = pos;
-  const size_t childrenBefore = children_.size();
-  const uint64_t outerBudget = budgetEnd_;
-  budgetEnd_ = budget == 0 ? 0 : nodes + budget;
-  try {
-    do {
-      result = search(work, attackerToMove, bound, INF, INF, excluded, !excluded.isNull());
-    } while (result.pn != 0 && result.dn != 0);
-  } catch (const BudgetSpent&) {
-    children_.resize(childrenBefore);
-    path_.clear();
-    budgetEnd_ = outerBudget;
-    return false;
-  }
-  budgetEnd_ = outerBudget;
-  return true;
-}
-
 MateSearch::Result MateSearch::solve(Position& pos, bool attackerToMove, int bound, Move excluded) {
   std::vector<uint64_t> outerPath;
   outerPath.swap(path_);  // a line of its own
-  Result r{};
-  if (bound >= kUnbounded || bound <= kShortBound) {
-    attempt(pos, attackerToMove, bound, excluded, 0, r);
-  } else {
-    // A search without the bound finds most mates far sooner than one
-    // with a tight bound: its proof settles the question when it is short
-    // enough, its disproof always does. The two take turns with growing
-    // budgets and share the table.
-    for (uint64_t budget = 20000;; budget *= 2) {
-      Result free{};
-      if (attempt(pos, attackerToMove, kUnbounded, excluded, budget, free) &&
-          (free.dn == 0 || free.length <= bound)) {
-        r = free;
-        break;
-      }
-      if (attempt(pos, attackerToMove, bound, excluded, budget, r)) break;
-    }
-  }
+  // A copy: a search that a limit stops leaves it in the middle of a line.
+  Position work = pos;
+  Result r;
+  do {
+    r = search(work, attackerToMove, bound, INF, INF, excluded, !excluded.isNull());
+  } while (r.pn != 0 && r.dn != 0);
   path_.swap(outerPath);
   return r;
 }

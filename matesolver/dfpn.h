@@ -157,17 +157,6 @@ class MateSearch {
   Result search(shogi::Position& pos, bool attackerToMove, int bound, uint32_t thpn, uint32_t thdn,
                 shogi::Move excluded, bool root);
   Result solve(shogi::Position& pos, bool attackerToMove, int bound, shogi::Move excluded = {});
-  // Searches a copy of the position to the end, or until `budget` nodes
-  // (0: no budget) are spent; false then.
-  bool attempt(const shogi::Position& pos, bool attackerToMove, int bound, shogi::Move excluded, uint64_t budget,
-               Result& result);
-  struct BudgetSpent {};
-  // A bound no problem reaches: a search without a bound.
-  static constexpr int kUnbounded = 4001;
-  // Bounds this short are searched with the bound alone: the tree is small
-  // and a search without the bound would only wander into long mates.
-  static constexpr int kShortBound = 7;
-  uint64_t budgetEnd_ = 0;
   bool expandAttacker(shogi::Position& pos, int bound, shogi::Move excluded, Result& done);
   bool expandDefender(shogi::Position& pos, int bound, Result& done);
   void initReply(shogi::Position& pos, int bound, Child& c);
