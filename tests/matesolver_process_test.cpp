@@ -145,6 +145,20 @@ TEST_F(Solver, TimeLimitInterrupts) {
   EXPECT_EQ(verdict(readFile(dir / "out.kzo")), "中断\n解析時間：T秒\n");
 }
 
+TEST_F(Solver, InterruptSignalEndsTheSearchWithItsVerdict) {
+  std::string error;
+  const std::string input = sfen_problem::openStepCheck(
+      "1pG1B4/Gs+P6/pP7/n1ls5/3k5/nL4+r1b/1+p1p+R4/1S7/2N6 b SP2gn2l11p 1", 69, "詰将棋", &error);
+  ASSERT_FALSE(input.empty()) << error;
+  writeFile(dir / "in.kzi", input);
+  // Ctrl-C at the console: the solver stops and still writes its output.
+  ProcessResult r = runProcess(dir.path(), {"/bin/sh", "-c",
+                                            "./KZ.EXE /Iin.kzi /Oout.kzo & pid=$!; sleep 1; kill -INT $pid; "
+                                            "wait $pid; echo status $?"});
+  EXPECT_EQ(r.out, "status 0\n") << r.err;
+  EXPECT_EQ(verdict(readFile(dir / "out.kzo")), "中断\n解析時間：T秒\n");
+}
+
 // Anything the solver cannot honour: exit status 2, a message, no output.
 TEST_F(Solver, RefusesWhatItCannotDo) {
   struct Refusal {
