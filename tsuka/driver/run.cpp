@@ -50,6 +50,9 @@ void findProgramDirectory(const ArgumentList& arguments) {
   if (!platform::shortPath(full, programDirectory, sizeof programDirectory)) {
     failWithSystemError("tsuka.exe8.3形式パス取得エラー", "");
   }
+  // The converter writes KZSHOW.KDB into this directory; it learns where
+  // from its environment.
+  platform::setChildEnvironment("TSUKA_PROGRAM_DIR", programDirectory);
 }
 
 // A verdict on move N: the template takes N first, then the program name.

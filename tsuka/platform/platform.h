@@ -58,6 +58,10 @@ void closeTextFile(std::FILE* file);
 // Returns false when it cannot be started, with errno and the last error set.
 bool runProgram(const char* const* arguments);
 
+// Sets a variable in the environment that every program started later
+// inherits; the checker itself reads no environment variable.
+void setChildEnvironment(const char* name, const char* value);
+
 // Deletes every file of the current directory whose name matches
 // tsuka*.kzi or tsuka*.kzo, without regard to case; failures are ignored.
 void deleteOldWorkFiles();

@@ -245,6 +245,8 @@ static bool matchesWorkFile(const char* name, const char* suffix) {
          strcasecmp(name + length - suffixLength, suffix) == 0;
 }
 
+void setChildEnvironment(const char* name, const char* value) { setenv(name, value, 1); }
+
 void deleteOldWorkFiles() {
   const int savedErrno = errno;
   DIR* directory = opendir(".");

@@ -1,0 +1,29 @@
+// A mating problem as the converter reads it from any input format and
+// writes it as a problem file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shogi/position.h"
+
+namespace converter {
+
+struct Problem {
+  // The attacker plays Black toward rank 1 and is to move; an input whose
+  // attacker is White has been turned round.
+  shogi::Position start;
+  std::vector<shogi::Move> moves;  // the stated solution, legal from `start`
+  // Code page 932 texts; an empty rule is written as 詰将棋.
+  std::string rule, conditions;
+  enum class DefenderHand { Explicit, None, Remaining };
+  DefenderHand defenderHand = DefenderHand::Explicit;
+};
+
+// Why an input cannot be converted, with its line (1-based; 0: the whole file).
+struct InputError {
+  int line = 0;
+  std::string message;
+};
+
+}  // namespace converter
