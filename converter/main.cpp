@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "converter/csa_input.h"
 #include "converter/kdb_writer.h"
 #include "converter/sfen_input.h"
 #include "converter/transcode.h"
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
     program = argv[0];
     if (size_t slash = program.find_last_of("/\\"); slash != std::string::npos) program.erase(0, slash + 1);
   }
-  if (argc != 2) fail("", "usage: tsumeconv <problem in SFEN or as a problem file in UTF-8>");
+  if (argc != 2) fail("", "usage: tsumeconv <problem in SFEN, CSA, or as a problem file in UTF-8>");
   const std::string input = argv[1];
   const char* directory = std::getenv("TSUKA_PROGRAM_DIR");
   const std::string output = std::string(directory != nullptr && *directory != '\0' ? directory : ".") + "/KZSHOW.KDB";
@@ -104,8 +105,15 @@ int main(int argc, char** argv) {
       fail(input + (error.line > 0 ? ", line " + std::to_string(error.line) : ""), error.message);
     }
     problemFile = converter::writeProblemFile(problem);
+  } else if (converter::looksLikeCsa(utf8)) {
+    converter::Problem problem;
+    converter::InputError error;
+    if (!converter::readCsa(utf8, problem, &error)) {
+      fail(input + (error.line > 0 ? ", line " + std::to_string(error.line) : ""), error.message);
+    }
+    problemFile = converter::writeProblemFile(problem);
   } else {
-    fail(input, "not a format this converter reads (SFEN, or a problem file in UTF-8); KIF, KI2 and CSA are not read yet");
+    fail(input, "not a format this converter reads (SFEN, CSA, or a problem file in UTF-8); KIF and KI2 are not read yet");
   }
 
   const std::string temporary = output + ".tmp";

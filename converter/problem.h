@@ -26,4 +26,17 @@ struct InputError {
   std::string message;
 };
 
+// Sets the problem's start and moves from a position with the attacker to
+// move and the moves played from it; a position where White attacks is
+// turned round, and its moves with it.
+void setStart(Problem& problem, const shogi::Position& start, const std::vector<shogi::Move>& moves);
+
+// Whether a move read from an input is legal in the position.
+bool isLegalMove(shogi::Position& pos, shogi::Move m);
+
+// Puts every piece of the set that is neither on the board nor in the other
+// side's hand into the hand of `side` (the kings excluded). False when the
+// position holds more of a kind than the set has.
+bool giveRemainingPieces(shogi::Position& pos, shogi::Color side);
+
 }  // namespace converter

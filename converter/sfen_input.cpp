@@ -33,34 +33,6 @@ std::vector<Token> tokens(const std::string& text) {
   return out;
 }
 
-Square turned(Square s) { return square(10 - fileOf(s), 10 - rankOf(s)); }
-
-// The position seen from the other side: the side to move becomes Black.
-Position turnedRound(const Position& pos) {
-  Position t;
-  for (int file = 1; file <= 9; ++file) {
-    for (int rank = 1; rank <= 9; ++rank) {
-      const Piece p = pos.at(square(file, rank));
-      if (p != EMPTY) t.put(turned(square(file, rank)), makePiece(~colorOf(p), typeOf(p)));
-    }
-  }
-  for (int k = PAWN; k <= ROOK; ++k) {
-    t.setHand(BLACK, PieceType(k), pos.hand(WHITE, PieceType(k)));
-    t.setHand(WHITE, PieceType(k), pos.hand(BLACK, PieceType(k)));
-  }
-  t.setSideToMove(BLACK);
-  return t;
-}
-
-bool isLegalMove(Position& pos, Move m) {
-  MoveList legal;
-  generateLegal(pos, legal);
-  for (Move l : legal) {
-    if (l == m) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 bool looksLikeSfen(const std::string& text) {
@@ -97,22 +69,17 @@ bool readSfen(const std::string& text, Problem& problem, InputError* error) {
   if (given.kingSquare(~attacker) == NO_SQUARE) return fail(line, "the side not to move (the defender) has no king");
   if (given.inCheck(~attacker)) return fail(line, "the side not to move is in check");
 
-  problem.start = attacker == BLACK ? given : turnedRound(given);
-  problem.start.setSideToMove(BLACK);
-  problem.moves.clear();
   Position pos = given;
+  std::vector<Move> moves;
   for (; i < t.size(); ++i) {
     const Move m = parseUsiMove(pos, t[i].text);
-    if (m.isNull() || !isLegalMove(pos, m)) return fail(t[i].line, "move " + std::to_string(problem.moves.size() + 1) +
-                                                                  " \"" + t[i].text + "\" is not a legal move");
-    pos.doMove(m);
-    if (attacker == BLACK) {
-      problem.moves.push_back(m);
-    } else {
-      problem.moves.push_back(m.isDrop() ? Move::drop(m.dropped(), turned(m.to()))
-                                         : Move::board(turned(m.from()), turned(m.to()), m.promotes()));
+    if (m.isNull() || !isLegalMove(pos, m)) {
+      return fail(t[i].line, "move " + std::to_string(moves.size() + 1) + " \"" + t[i].text + "\" is not a legal move");
     }
+    pos.doMove(m);
+    moves.push_back(m);
   }
+  setStart(problem, given, moves);
   bool empty = true;
   for (int k = PAWN; k <= ROOK; ++k) empty = empty && problem.start.hand(WHITE, PieceType(k)) == 0;
   problem.defenderHand = empty ? Problem::DefenderHand::None : Problem::DefenderHand::Explicit;

@@ -57,6 +57,42 @@ TEST_F(Converter, SfenBecomesAProblemFile) {
   }
 }
 
+TEST_F(Converter, CsaBecomesAProblemFile) {
+  const std::string board =
+      "P1 *  * +RY *  *  *  *  * -KA\nP2 *  *  *  *  * -OU *  *  * \nP3\nP4 *  * +KE+FU *  *  * +RY\n";
+  struct Case {
+    const char* name;
+    std::string input;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"V2.2 with hands, turn, moves and times",
+       "V2.2\nN+composer\n'a comment, with a comma\n" + board +
+           "P+00GI00FU00FU\nP-00KA00KI00GI00KY00FU\n+\n+0043FU,T1\n-4243OU\n+7141RY,T0\n-4353OU\n+0062GI\n%TSUMI\n",
+       kFiveMoves},
+      {"several statements on one line, CR LF",
+       "V3.0\r\n" + board + "P+00GI00FU00FU\r\nP-00KA00KI00GI00KY00FU\r\n+\r\n+0043FU,-4243OU,+7141RY,-4353OU,+0062GI\r\n",
+       kFiveMoves},
+      // White attacks: turned round as from SFEN.
+      {"White to move",
+       "P6 * -RY *  *  * -FU-KE *  * \nP8 *  *  * +OU *  *  *  *  * \nP9+KA *  *  *  *  * -RY *  * \n"
+       "P+00KA00KI00GI00KY00FU\nP-00GI00FU00FU\n-\n-0067FU\n+6867OU\n-3969RY\n+6757OU\n-0048GI\n",
+       kFiveMoves},
+      {"00AL: all remaining pieces, no hand line", "P1 *  *  *  *  *  *  * -OU * \nP+00KI\nP-00AL\n+\n",
+       "ルール：詰将棋\n手数：0\n攻方：\n受方：21玉\n攻方持駒：金\n作意：\nまで0手\n"},
+      {"defender's hand omitted: the same", "P1 *  *  *  *  *  *  * -OU * \nP+00KI\n+\n",
+       "ルール：詰将棋\n手数：0\n攻方：\n受方：21玉\n攻方持駒：金\n作意：\nまで0手\n"},
+      {"P+ / P- with squares, promotion by the piece after the move",
+       "P-21OU\nP+23GI\nP+00KI\nP-\n+\n+2312NG\n",
+       "ルール：詰将棋\n手数：1\n攻方：23銀\n受方：21玉\n攻方持駒：金\n受方持駒：なし\n作意：\n12銀成(23)\nまで1手\n"},
+  };
+  for (const Case& c : cases) {
+    ProcessResult r = convert("p.csa", c.input);
+    EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+    EXPECT_EQ(readFile(dir / "KZSHOW.KDB"), withCrLf(c.expected)) << c.name;
+  }
+}
+
 TEST_F(Converter, ProblemFileInUtf8IsTranscoded) {
   // "ルール：詰将棋" and so on in UTF-8, with a byte-order mark and LF lines.
   const std::string utf8 = "\xEF\xBB\xBF\xE3\x83\xAB\xE3\x83\xBC\xE3\x83\xAB\xEF\xBC\x9A\xE8\xA9\xB0\xE5\xB0\x86\xE6\xA3\x8B\n";
@@ -85,6 +121,11 @@ TEST_F(Converter, BadInputsLeaveNoProblemFile) {
       {"no defender's king", "sfen 9/9/9/9/9/9/9/9/9 b G 1", "has no king"},
       {"illegal move on line 2", "sfen 7k1/9/9/9/9/9/9/9/9 b G 1 moves\nG*2b 2a2b\nG*1a\n",
        "line 3: move 3 \"G*1a\" is not a legal move"},
+      {"CSA: unknown piece", "P1 *  *  *  *  *  *  * -OU-XX\n+\n", "line 1: unknown piece \"-XX\""},
+      {"CSA: the initial position", "PI\n+\n", "line 1: PI"},
+      {"CSA: an illegal move", "P1 *  *  *  *  *  *  * -OU * \nP+00KI\n+\n+0021KI\n", "line 4: move 1"},
+      {"CSA: the wrong side moves", "P1 *  *  *  *  *  *  * -OU * \nP+00KI\n+\n-2122OU\n", "line 4:"},
+      {"CSA: a hand piece that cannot be held", "P1 *  *  *  *  *  *  * -OU * \nP+00OU\n+\n", "line 2:"},
       {"UTF-8 text that code page 932 lacks", "\xE6\x89\x8B\xE6\x95\xB0\xEF\xBC\x9A\xF0\x9F\x98\x80\n", "line 1:"},
   };
   for (const Case& c : cases) {

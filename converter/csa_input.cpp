@@ -1,0 +1,211 @@
+#include "converter/csa_input.h"
+
+#include <cstring>
+#include <vector>
+
+#include "shogi/movegen.h"
+
+namespace converter {
+
+using namespace shogi;
+
+namespace {
+
+const char* const kCodes[] = {"",   "FU", "KY", "KE", "GI", "KI", "KA", "HI",
+                              "OU", "TO", "NY", "NK", "NG", "",   "UM", "RY"};
+
+PieceType typeOfCode(const std::string& code) {
+  for (int t = PAWN; t <= DRAGON; ++t) {
+    if (code == kCodes[t]) return PieceType(t);
+  }
+  return NO_PIECE_TYPE;
+}
+
+struct Statement {
+  std::string text;
+  int line;
+};
+
+std::vector<Statement> statements(const std::string& text) {
+  std::vector<Statement> out;
+  int line = 0;
+  size_t begin = 0;
+  while (begin <= text.size()) {
+    size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    std::string l = text.substr(begin, end - begin);
+    ++line;
+    begin = end + 1;
+    while (!l.empty() && (l.back() == '\r' || l.back() == ' ' || l.back() == '\t')) l.pop_back();
+    if (l.empty() || l[0] == '\'') continue;
+    size_t from = 0;
+    for (;;) {
+      const size_t comma = l.find(',', from);
+      std::string s = l.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+      if (!s.empty()) out.push_back({s, line});
+      if (comma == std::string::npos) break;
+      from = comma + 1;
+    }
+    if (end == text.size()) break;
+  }
+  return out;
+}
+
+bool squareAt(const std::string& s, size_t at, Square& sq) {
+  if (at + 2 > s.size() || s[at] < '1' || s[at] > '9' || s[at + 1] < '1' || s[at + 1] > '9') return false;
+  sq = square(s[at] - '0', s[at + 1] - '0');
+  return true;
+}
+
+}  // namespace
+
+bool looksLikeCsa(const std::string& text) {
+  for (const Statement& s : statements(text)) {
+    const std::string& t = s.text;
+    if (t.rfind("V2", 0) == 0 || t.rfind("V3", 0) == 0 || t.rfind("PI", 0) == 0) return true;
+    if (t.size() >= 2 && t[0] == 'P' && ((t[1] >= '1' && t[1] <= '9') || t[1] == '+' || t[1] == '-')) return true;
+    if (t.size() >= 2 && t[0] == 'N' && (t[1] == '+' || t[1] == '-')) return true;
+  }
+  return false;
+}
+
+bool readCsa(const std::string& text, Problem& problem, InputError* error) {
+  auto fail = [&](int line, const std::string& message) {
+    *error = InputError{line, message};
+    return false;
+  };
+  Position pos;
+  bool allRemaining[2] = {false, false}, handStated[2] = {false, false}, boardSeen = false;
+  bool turnSeen = false, started = false, ended = false;
+  Color attacker = BLACK;
+  std::vector<Move> moves;
+  for (const Statement& st : statements(text)) {
+    const std::string& s = st.text;
+    if (ended) break;
+    const char c = s[0];
+    if (c == 'V' || c == 'N' || c == '$' || c == 'T') continue;
+    if (c == '%') {
+      ended = true;  // a special move (%TORYO, %TSUMI ...) ends the record
+      continue;
+    }
+    if (c == 'P') {
+      if (started) return fail(st.line, "a position line after the first move");
+      if (s.size() >= 2 && s[1] >= '1' && s[1] <= '9') {
+        boardSeen = true;
+        const int rank = s[1] - '0';
+        for (int i = 0; i < 9; ++i) {
+          const size_t at = 2 + 3 * size_t(i);
+          const std::string cell = at < s.size() ? s.substr(at, 3) : "";
+          if (cell.empty() || cell == " * " || cell == " *" || cell == " " || cell == "  ") continue;
+          if (cell.size() != 3 || (cell[0] != '+' && cell[0] != '-')) {
+            return fail(st.line, "P" + std::string(1, s[1]) + ": cannot read the piece at file " + std::to_string(9 - i));
+          }
+          const PieceType t = typeOfCode(cell.substr(1));
+          if (t == NO_PIECE_TYPE) return fail(st.line, "unknown piece \"" + cell + "\"");
+          pos.put(square(9 - i, rank), makePiece(cell[0] == '+' ? BLACK : WHITE, t));
+        }
+        if (s.size() > 2 + 27) return fail(st.line, "P" + std::string(1, s[1]) + ": more than nine files");
+      } else if (s.size() >= 2 && (s[1] == '+' || s[1] == '-')) {
+        const Color side = s[1] == '+' ? BLACK : WHITE;
+        if ((s.size() - 2) % 4 != 0) return fail(st.line, "pieces are written as square and code, four characters each");
+        if (s.size() == 2) handStated[side] = true;  // "P-" alone: an empty hand
+        for (size_t at = 2; at < s.size(); at += 4) {
+          const std::string code = s.substr(at + 2, 2);
+          if (s.compare(at, 2, "00") == 0) {
+            if (code == "AL") {
+              allRemaining[side] = true;
+              continue;
+            }
+            const PieceType t = typeOfCode(code);
+            if (t < PAWN || t > ROOK) return fail(st.line, "\"" + code + "\" cannot be held in hand");
+            handStated[side] = true;
+            pos.setHand(side, t, pos.hand(side, t) + 1);
+          } else {
+            Square sq;
+            const PieceType t = typeOfCode(code);
+            if (!squareAt(s, at, sq) || t == NO_PIECE_TYPE) {
+              return fail(st.line, "cannot read \"" + s.substr(at, 4) + "\"");
+            }
+            boardSeen = true;
+            pos.put(sq, makePiece(side, t));
+          }
+        }
+      } else if (s.rfind("PI", 0) == 0) {
+        return fail(st.line, "PI (the initial position) is no mating problem");
+      } else {
+        return fail(st.line, "cannot read \"" + s + "\"");
+      }
+      continue;
+    }
+    if ((c == '+' || c == '-') && s.size() == 1) {
+      if (started) return fail(st.line, "a turn line after the first move");
+      attacker = c == '+' ? BLACK : WHITE;
+      turnSeen = true;
+      continue;
+    }
+    if ((c == '+' || c == '-') && s.size() == 7) {
+      if (!started) {
+        if (!boardSeen) return fail(st.line, "a move before the position");
+        if (!turnSeen) attacker = c == '+' ? BLACK : WHITE;
+        for (Color side : {BLACK, WHITE}) {
+          if (allRemaining[side] && !giveRemainingPieces(pos, side)) {
+            return fail(st.line, "more pieces than the set has");
+          }
+        }
+        if (!handStated[~attacker] && !allRemaining[~attacker] && !giveRemainingPieces(pos, ~attacker)) {
+          return fail(st.line, "more pieces than the set has");
+        }
+        pos.setSideToMove(attacker);
+        problem.start = pos;
+        started = true;
+      }
+      const Color mover = c == '+' ? BLACK : WHITE;
+      if (mover != pos.sideToMove()) return fail(st.line, "\"" + s + "\": not the side to move");
+      Square from = NO_SQUARE, to;
+      const PieceType after = typeOfCode(s.substr(5, 2));
+      if (!squareAt(s, 3, to) || after == NO_PIECE_TYPE || (s.compare(1, 2, "00") != 0 && !squareAt(s, 1, from))) {
+        return fail(st.line, "cannot read the move \"" + s + "\"");
+      }
+      Move m;
+      if (from == NO_SQUARE) {
+        m = Move::drop(after, to);
+      } else {
+        const Piece moving = pos.at(from);
+        if (moving == EMPTY) return fail(st.line, "\"" + s + "\": no piece on the square moved from");
+        m = Move::board(from, to, typeOf(moving) != after);
+      }
+      if (!isLegalMove(pos, m)) {
+        return fail(st.line, "move " + std::to_string(moves.size() + 1) + " \"" + s + "\" is not a legal move");
+      }
+      pos.doMove(m);
+      moves.push_back(m);
+      continue;
+    }
+    return fail(st.line, "cannot read \"" + s + "\"");
+  }
+  if (!started) {
+    if (!boardSeen) return fail(0, "no position (P1 to P9, or P+ / P-)");
+    for (Color side : {BLACK, WHITE}) {
+      if (allRemaining[side] && !giveRemainingPieces(pos, side)) return fail(0, "more pieces than the set has");
+    }
+    if (!handStated[~attacker] && !allRemaining[~attacker] && !giveRemainingPieces(pos, ~attacker)) {
+      return fail(0, "more pieces than the set has");
+    }
+    pos.setSideToMove(attacker);
+    problem.start = pos;
+  }
+  const Position& start = problem.start;
+  if (start.kingSquare(~attacker) == NO_SQUARE) return fail(0, "the side not to move (the defender) has no king");
+  if (start.inCheck(~attacker)) return fail(0, "the side not to move is in check");
+  const bool remaining = !handStated[~attacker] || allRemaining[~attacker];
+  bool emptyHand = true;
+  for (int t = PAWN; t <= ROOK; ++t) emptyHand = emptyHand && start.hand(~attacker, PieceType(t)) == 0;
+
+  setStart(problem, Position(start), moves);
+  problem.defenderHand = remaining    ? Problem::DefenderHand::Remaining
+                         : emptyHand ? Problem::DefenderHand::None
+                                     : Problem::DefenderHand::Explicit;
+  return true;
+}
+
+}  // namespace converter

@@ -1,0 +1,70 @@
+#include "converter/problem.h"
+
+#include "shogi/movegen.h"
+
+namespace converter {
+
+using namespace shogi;
+
+namespace {
+
+Square turned(Square s) { return square(10 - fileOf(s), 10 - rankOf(s)); }
+
+}  // namespace
+
+void setStart(Problem& problem, const Position& start, const std::vector<Move>& moves) {
+  problem.moves.clear();
+  if (start.sideToMove() == BLACK) {
+    problem.start = start;
+    problem.moves = moves;
+    return;
+  }
+  Position t;
+  for (int file = 1; file <= 9; ++file) {
+    for (int rank = 1; rank <= 9; ++rank) {
+      const Piece p = start.at(square(file, rank));
+      if (p != EMPTY) t.put(turned(square(file, rank)), makePiece(~colorOf(p), typeOf(p)));
+    }
+  }
+  for (int k = PAWN; k <= ROOK; ++k) {
+    t.setHand(BLACK, PieceType(k), start.hand(WHITE, PieceType(k)));
+    t.setHand(WHITE, PieceType(k), start.hand(BLACK, PieceType(k)));
+  }
+  t.setSideToMove(BLACK);
+  problem.start = t;
+  for (Move m : moves) {
+    problem.moves.push_back(m.isDrop() ? Move::drop(m.dropped(), turned(m.to()))
+                                       : Move::board(turned(m.from()), turned(m.to()), m.promotes()));
+  }
+}
+
+bool isLegalMove(Position& pos, Move m) {
+  MoveList legal;
+  generateLegal(pos, legal);
+  for (Move l : legal) {
+    if (l == m) return true;
+  }
+  return false;
+}
+
+bool giveRemainingPieces(Position& pos, Color side) {
+  // The full set: 18 pawns, 4 lances, knights, silvers and golds, 2 bishops
+  // and 2 rooks.
+  int left[HAND_TYPES] = {0, 18, 4, 4, 4, 4, 2, 2};
+  for (int file = 1; file <= 9; ++file) {
+    for (int rank = 1; rank <= 9; ++rank) {
+      const Piece p = pos.at(square(file, rank));
+      if (p == EMPTY || typeOf(p) == KING) continue;
+      const int t = typeOf(p) > KING ? typeOf(p) - PROMOTION : typeOf(p);
+      if (t >= 1 && t < HAND_TYPES) --left[t];
+    }
+  }
+  for (int t = PAWN; t <= ROOK; ++t) {
+    left[t] -= pos.hand(~side, PieceType(t));
+    if (left[t] < 0) return false;
+  }
+  for (int t = PAWN; t <= ROOK; ++t) pos.setHand(side, PieceType(t), left[t]);
+  return true;
+}
+
+}  // namespace converter
