@@ -15,6 +15,7 @@
 
 #include "converter/csa_input.h"
 #include "converter/kdb_writer.h"
+#include "converter/kif_input.h"
 #include "converter/sfen_input.h"
 #include "converter/transcode.h"
 
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
     program = argv[0];
     if (size_t slash = program.find_last_of("/\\"); slash != std::string::npos) program.erase(0, slash + 1);
   }
-  if (argc != 2) fail("", "usage: tsumeconv <problem in SFEN, CSA, or as a problem file in UTF-8>");
+  if (argc != 2) fail("", "usage: tsumeconv <problem in KIF, CSA, SFEN, or as a problem file in UTF-8>");
   const std::string input = argv[1];
   const char* directory = std::getenv("TSUKA_PROGRAM_DIR");
   const std::string output = std::string(directory != nullptr && *directory != '\0' ? directory : ".") + "/KZSHOW.KDB";
@@ -81,7 +82,11 @@ int main(int argc, char** argv) {
   // UTF-8 (with or without a byte-order mark) or code page 932.
   std::string utf8;
   const bool bom = startsWith(bytes, "\xEF\xBB\xBF");
-  if (bom || transcode::isUtf8(bytes)) {
+  // A KIF file may say its encoding on its first line.
+  const std::string firstLine = bytes.substr(bom ? 3 : 0, bytes.find('\n'));
+  const bool saysCp932 = startsWith(firstLine, "#KIF") && (firstLine.find("encoding=Shift_JIS") != std::string::npos ||
+                                                         firstLine.find("encoding=SHIFT_JIS") != std::string::npos);
+  if (!saysCp932 && (bom || transcode::isUtf8(bytes))) {
     utf8 = bom ? bytes.substr(3) : bytes;
     if (!transcode::isUtf8(utf8)) fail(input, "the byte-order mark says UTF-8, but the text is not");
   } else {
@@ -92,7 +97,16 @@ int main(int argc, char** argv) {
   }
 
   std::string problemFile;
-  if (looksLikeProblemFile(utf8)) {
+  if (converter::looksLikeKif(utf8)) {
+    converter::Problem problem;
+    converter::InputError error;
+    bool variations = false;
+    if (!converter::readKif(utf8, problem, &error, &variations)) {
+      fail(input + (error.line > 0 ? ", line " + std::to_string(error.line) : ""), error.message);
+    }
+    if (variations) std::fprintf(stderr, "%s: %s: variations are not converted\n", program.c_str(), input.c_str());
+    problemFile = converter::writeProblemFile(problem);
+  } else if (looksLikeProblemFile(utf8)) {
     size_t at = 0;
     if (!transcode::utf8ToCp932(utf8, problemFile, &at)) {
       fail(input + ", line " + std::to_string(lineOf(utf8, at)), "a character that code page 932 does not have");
@@ -113,7 +127,7 @@ int main(int argc, char** argv) {
     }
     problemFile = converter::writeProblemFile(problem);
   } else {
-    fail(input, "not a format this converter reads (SFEN, CSA, or a problem file in UTF-8); KIF and KI2 are not read yet");
+    fail(input, "not a format this converter reads (KIF, CSA, SFEN, or a problem file in UTF-8); KI2 is not read yet");
   }
 
   const std::string temporary = output + ".tmp";

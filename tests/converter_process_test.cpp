@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "converter/transcode.h"
 #include "support/process.h"
 
 namespace {
@@ -93,6 +94,69 @@ TEST_F(Converter, CsaBecomesAProblemFile) {
   }
 }
 
+// The five-move example as KIF (UTF-8 here; turned into code page 932 below).
+const std::string kKifBoard =
+    "  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
+    "| ・ ・ 龍 ・ ・ ・ ・ ・v角|一\n| ・ ・ ・ ・ ・v玉 ・ ・ ・|二\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|三\n"
+    "| ・ ・ 桂 歩 ・ ・ ・ 龍 ・|四\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|六\n"
+    "| ・ ・ ・ ・ ・ ・ ・ ・ ・|七\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|八\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|九\n"
+    "+---------------------------+\n";
+const std::string kKifMoves =
+    "手数----指手---------消費時間--\n   1 ４三歩打     ( 0:00/00:00:00)\n   2 同　玉(42)   ( 0:00/00:00:00)\n"
+    "*a comment\n   3 ４一龍(71)   ( 0:00/00:00:00)+\n   4 ５三玉(43)   ( 0:00/00:00:00)\n"
+    "   5 ６二銀打     ( 0:00/00:00:00)\nまで5手で詰み\n";
+
+TEST_F(Converter, KifBecomesAProblemFile) {
+  const std::string kif = "#KIF version=2.0 encoding=UTF-8\n後手の持駒：角　金　銀　香　歩　\n" + kKifBoard +
+                          "先手の持駒：銀　歩二　\n" + kKifMoves;
+  // The test's literals are code page 932, as a .kif file is; a .kifu file
+  // is the same in UTF-8.
+  std::string utf8;
+  ASSERT_TRUE(transcode::cp932ToUtf8(kif, utf8, nullptr));
+  struct Case {
+    const char* name;
+    std::string input;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"code page 932, encoding line", kif, kFiveMoves},
+      {"code page 932, no encoding line", kif.substr(kif.find('\n') + 1), kFiveMoves},
+      {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + utf8, kFiveMoves},
+      {"variations are not read", kif + "\n変化：4手\n   4 ３二玉(43)   ( 0:00/00:00:00)\n", kFiveMoves},
+      {"White to move",
+       "後手番\n先手の持駒：角　金　銀　香　歩　\n"
+       "  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|一\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|二\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|三\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|四\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\n| ・v龍 ・ ・ ・v歩v桂 ・ ・|六\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|七\n| ・ ・ ・ 玉 ・ ・ ・ ・ ・|八\n| 角 ・ ・ ・ ・ ・v龍 ・ ・|九\n"
+       "+---------------------------+\n後手の持駒：銀　歩二　\n"
+       "手数----指手---------消費時間--\n   1 ６七歩打\n   2 同　玉(68)\n   3 ６九龍(39)\n   4 ５七玉(67)\n"
+       "   5 ４八銀打\nまで5手で詰み\n",
+       kFiveMoves},
+      {"defender's hand omitted: all remaining pieces; counts in kanji; promotions",
+       "  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
+       "| ・ ・ ・ ・ ・ ・ ・v玉 ・|一\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|二\n| ・ ・ ・ ・ ・ ・ 銀 ・ 杏|三\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|四\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|六\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|七\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|八\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|九\n"
+       "+---------------------------+\n先手の持駒：歩十七　\n"
+       "   1 ３二銀不成(33)\n   2 同　玉(21)\n   3 ２二成香(13)\n",
+       "ルール：詰将棋\n手数：3\n攻方：13杏33銀\n受方：21玉\n攻方持駒：歩17\n作意：\n"
+       "32銀生(33) 同玉(21) 22杏(13)\nまで3手\n"},
+      {"なし stays なし; rule and conditions from the headers",
+       "ルール：ばか詰\n後手の持駒：なし\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
+       "| ・ ・ ・ ・ ・ ・ ・v玉 ・|一\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|二\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|三\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|四\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|六\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|七\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|八\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|九\n"
+       "+---------------------------+\n先手の持駒：金　\n   1 ２二金打\n",
+       "ルール：ばか詰\n手数：1\n攻方：\n受方：21玉\n攻方持駒：金\n受方持駒：なし\n作意：\n22金打\nまで1手\n"},
+  };
+  for (const Case& c : cases) {
+    ProcessResult r = convert("p.kif", c.input);
+    EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+    EXPECT_EQ(readFile(dir / "KZSHOW.KDB"), withCrLf(c.expected)) << c.name;
+  }
+}
+
 TEST_F(Converter, ProblemFileInUtf8IsTranscoded) {
   // "ルール：詰将棋" and so on in UTF-8, with a byte-order mark and LF lines.
   const std::string utf8 = "\xEF\xBB\xBF\xE3\x83\xAB\xE3\x83\xBC\xE3\x83\xAB\xEF\xBC\x9A\xE8\xA9\xB0\xE5\xB0\x86\xE6\xA3\x8B\n";
@@ -126,6 +190,14 @@ TEST_F(Converter, BadInputsLeaveNoProblemFile) {
       {"CSA: an illegal move", "P1 *  *  *  *  *  *  * -OU * \nP+00KI\n+\n+0021KI\n", "line 4: move 1"},
       {"CSA: the wrong side moves", "P1 *  *  *  *  *  *  * -OU * \nP+00KI\n+\n-2122OU\n", "line 4:"},
       {"CSA: a hand piece that cannot be held", "P1 *  *  *  *  *  *  * -OU * \nP+00OU\n+\n", "line 2:"},
+      {"KIF: board cut short", "後手の持駒：なし\n+---------------------------+\n| ・ ・ ・ ・ ・ ・ ・v玉 ・|一\n",
+       "the board diagram is cut short"},
+      {"KIF: unknown piece", "+---------------------------+\n| ・ ・ ・ ・ ・ ・ ・v玉 象|一\n", "line 2: unknown piece"},
+      {"KIF: a rank with eight squares", "+---------------------------+\n| ・ ・ ・ ・ ・ ・v玉 ・|一\n",
+       "line 2: a rank of the board with fewer than nine squares"},
+      {"KIF: no diagram", "手合割：平手\n手数----指手--\n   1 ７六歩(77)\n", "line 3: a move before the board"},
+      {"KIF: an illegal move", kKifBoard + "先手の持駒：銀　歩二　\n   1 ４二歩打\n", "line 14: move 1"},
+      {"KIF: a move without origin (KI2)", kKifBoard + "先手の持駒：銀　歩二　\n   1 ４一龍\n", "line 14:"},
       {"UTF-8 text that code page 932 lacks", "\xE6\x89\x8B\xE6\x95\xB0\xEF\xBC\x9A\xF0\x9F\x98\x80\n", "line 1:"},
   };
   for (const Case& c : cases) {

@@ -1,0 +1,365 @@
+#include "converter/kif_input.h"
+
+#include <vector>
+
+#include "converter/transcode.h"
+
+namespace converter {
+
+using namespace shogi;
+
+namespace {
+
+std::u32string decode(const std::string& utf8) {
+  std::u32string out;
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    const int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+    char32_t value = extra == 0 ? c : c & (0x3F >> extra);
+    for (int k = 1; k <= extra && i + size_t(k) < utf8.size(); ++k) {
+      value = (value << 6) | (static_cast<unsigned char>(utf8[i + size_t(k)]) & 0x3F);
+    }
+    out += value;
+    i += size_t(extra) + 1;
+  }
+  return out;
+}
+
+std::string encode(const std::u32string& text) {
+  std::string out;
+  for (char32_t c : text) {
+    if (c < 0x80) {
+      out += char(c);
+    } else if (c < 0x800) {
+      out += char(0xC0 | (c >> 6)), out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += char(0xE0 | (c >> 12)), out += char(0x80 | ((c >> 6) & 0x3F)), out += char(0x80 | (c & 0x3F));
+    } else {
+      out += char(0xF0 | (c >> 18)), out += char(0x80 | ((c >> 12) & 0x3F));
+      out += char(0x80 | ((c >> 6) & 0x3F)), out += char(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+bool startsWith(const std::u32string& text, const std::u32string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool isBlank(char32_t c) { return c == U' ' || c == U'\t' || c == U'　' || c == U'\r'; }
+
+std::u32string trim(std::u32string s) {
+  while (!s.empty() && isBlank(s.back())) s.pop_back();
+  size_t b = 0;
+  while (b < s.size() && isBlank(s[b])) ++b;
+  return s.substr(b);
+}
+
+// Piece names of diagrams and moves.
+struct Name {
+  std::u32string text;
+  PieceType type;
+};
+const Name kNames[] = {
+    {U"成香", PRO_LANCE}, {U"成桂", PRO_KNIGHT}, {U"成銀", PRO_SILVER}, {U"歩", PAWN},      {U"香", LANCE},
+    {U"桂", KNIGHT},      {U"銀", SILVER},       {U"金", GOLD},         {U"角", BISHOP},    {U"飛", ROOK},
+    {U"玉", KING},        {U"王", KING},         {U"と", PRO_PAWN},     {U"杏", PRO_LANCE}, {U"圭", PRO_KNIGHT},
+    {U"全", PRO_SILVER},  {U"馬", HORSE},        {U"龍", DRAGON},       {U"竜", DRAGON},
+};
+
+// The piece name at `at`; advances past it.
+PieceType pieceAt(const std::u32string& s, size_t& at) {
+  for (const Name& n : kNames) {
+    if (s.compare(at, n.text.size(), n.text) == 0) {
+      at += n.text.size();
+      return n.type;
+    }
+  }
+  return NO_PIECE_TYPE;
+}
+
+int kanjiDigit(char32_t c) {
+  const std::u32string digits = U"一二三四五六七八九";
+  const size_t i = digits.find(c);
+  return i == std::u32string::npos ? 0 : int(i) + 1;
+}
+
+int digitAt(char32_t c) {
+  if (c >= U'１' && c <= U'９') return int(c - U'１') + 1;
+  if (c >= U'1' && c <= U'9') return int(c - U'1') + 1;
+  return kanjiDigit(c);
+}
+
+// A count in kanji after a piece name: 二, 十, 十八; none is one.
+int countAt(const std::u32string& s, size_t& at) {
+  int n = 0;
+  bool any = false;
+  if (at < s.size() && kanjiDigit(s[at]) && !(at + 1 < s.size() && s[at + 1] == U'十')) {
+    n = kanjiDigit(s[at++]);
+    any = true;
+  } else {
+    if (at < s.size() && kanjiDigit(s[at]) && at + 1 < s.size() && s[at + 1] == U'十') {
+      n = 10 * kanjiDigit(s[at]);
+      at += 2;
+      any = true;
+    } else if (at < s.size() && s[at] == U'十') {
+      n = 10;
+      ++at;
+      any = true;
+    }
+    if (any && at < s.size() && kanjiDigit(s[at])) n += kanjiDigit(s[at++]);
+  }
+  return any ? n : 1;
+}
+
+// A hand: "金二　銀　歩十八", or なし.
+bool readHand(const std::u32string& value, Position& pos, Color side, std::string* why) {
+  const std::u32string v = trim(value);
+  if (v == U"なし") return true;
+  size_t at = 0;
+  while (at < v.size()) {
+    if (isBlank(v[at])) {
+      ++at;
+      continue;
+    }
+    const PieceType t = pieceAt(v, at);
+    if (t < PAWN || t > ROOK) {
+      *why = "cannot read the hand \"" + encode(v) + "\"";
+      return false;
+    }
+    const int n = countAt(v, at);
+    if (pos.hand(side, t) + n > 18) {
+      *why = "too many pieces in hand";
+      return false;
+    }
+    pos.setHand(side, t, pos.hand(side, t) + n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool looksLikeKif(const std::string& utf8) {
+  for (const char* marker : {"手数----指手", "先手の持駒：", "後手の持駒：", "下手の持駒：", "上手の持駒：", "#KIF",
+                             "+---------------------------+"}) {
+    if (utf8.find(marker) != std::string::npos) return true;
+  }
+  return false;
+}
+
+bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool* variationsIgnored) {
+  auto fail = [&](int line, const std::string& message) {
+    *error = InputError{line, message};
+    return false;
+  };
+  *variationsIgnored = false;
+  std::vector<std::u32string> lines;
+  {
+    const std::u32string all = decode(utf8);
+    size_t begin = 0;
+    for (;;) {
+      const size_t end = all.find(U'\n', begin);
+      std::u32string l = all.substr(begin, end == std::u32string::npos ? std::u32string::npos : end - begin);
+      if (!l.empty() && l.back() == U'\r') l.pop_back();
+      lines.push_back(l);
+      if (end == std::u32string::npos) break;
+      begin = end + 1;
+    }
+  }
+
+  for (const std::u32string& l : lines) *variationsIgnored = *variationsIgnored || startsWith(l, U"変化：");
+
+  Position pos;
+  Color toMove = BLACK;
+  bool boardSeen = false, handLine[2] = {false, false}, remaining[2] = {false, false}, started = false;
+  int boardRows = -1;  // rows read of the diagram, -1 before it
+  std::vector<Move> moves;
+  Square previous = NO_SQUARE;
+  for (size_t n = 0; n < lines.size(); ++n) {
+    const int line = int(n) + 1;
+    const std::u32string& l = lines[n];
+    if (l.empty()) continue;
+    if (l[0] == U'#' || l[0] == U'*' || l[0] == U'&') continue;
+    if (startsWith(l, U"変化：")) break;
+    if (boardRows >= 0 && boardRows < 9) {
+      // A row of the diagram: "| ・ ・v玉 ...|一".
+      if (startsWith(l, U"+")) {
+        if (boardRows > 0) return fail(line, "the board has only " + std::to_string(boardRows) + " ranks");
+        continue;
+      }
+      if (!startsWith(l, U"|")) return fail(line, "a rank of the board expected");
+      const int rank = boardRows + 1;
+      int file = 9;
+      size_t at = 1;
+      Color side = BLACK;
+      while (file >= 1 && at < l.size() && l[at] != U'|') {
+        const char32_t c = l[at];
+        if (c == U'v' || c == U'V' || c == U'^') {
+          side = WHITE;
+          ++at;
+        } else if (c == U' ') {
+          ++at;
+        } else if (c == U'・') {
+          --file, ++at, side = BLACK;
+        } else {
+          const PieceType t = pieceAt(l, at);
+          if (t == NO_PIECE_TYPE) return fail(line, "unknown piece \"" + encode(std::u32string(1, c)) + "\" on the board");
+          pos.put(square(file, rank), makePiece(side, t));
+          --file, side = BLACK;
+        }
+      }
+      if (file != 0) return fail(line, "a rank of the board with fewer than nine squares");
+      ++boardRows;
+      boardSeen = true;
+      continue;
+    }
+    if (startsWith(l, U"  ９ ８ ７") || startsWith(l, U"  ９") || startsWith(l, U"９ ８")) continue;
+    if (startsWith(l, U"+---") && boardRows < 0) {
+      boardRows = 0;
+      continue;
+    }
+    if (startsWith(l, U"+---")) continue;
+    const size_t colon = l.find(U'：');
+    if (!started && colon != std::u32string::npos) {
+      const std::u32string key = trim(l.substr(0, colon)), value = l.substr(colon + 1);
+      const bool first = key == U"先手の持駒" || key == U"下手の持駒";
+      const bool second = key == U"後手の持駒" || key == U"上手の持駒";
+      if (first || second) {
+        const Color side = first ? BLACK : WHITE;
+        handLine[side] = true;
+        if (trim(value) == U"残り全部" || trim(value).empty()) {
+          remaining[side] = trim(value) == U"残り全部";
+          if (trim(value).empty()) handLine[side] = false;
+        } else {
+          std::string why;
+          if (!readHand(value, pos, side, &why)) return fail(line, why);
+        }
+      } else if (key == U"ルール" || key == U"条件") {
+        std::string cp932;
+        size_t at = 0;
+        if (!transcode::utf8ToCp932(encode(trim(value)), cp932, &at)) {
+          return fail(line, "a character that code page 932 does not have");
+        }
+        (key == U"ルール" ? problem.rule : problem.conditions) = cp932;
+      } else if (key == U"手合割" && trim(value) != U"平手" && !boardSeen) {
+        // Handicap games are no mating problems; a diagram must follow.
+      }
+      continue;
+    }
+    if (!started && (startsWith(l, U"先手番") || startsWith(l, U"下手番"))) {
+      toMove = BLACK;
+      continue;
+    }
+    if (!started && (startsWith(l, U"後手番") || startsWith(l, U"上手番"))) {
+      toMove = WHITE;
+      continue;
+    }
+    if (startsWith(l, U"手数----")) continue;
+    if (startsWith(l, U"まで")) break;
+
+    // A move: "   1 ２二金打     ( 0:00/00:00:00)".
+    size_t at = 0;
+    while (at < l.size() && isBlank(l[at])) ++at;
+    const size_t numberStart = at;
+    while (at < l.size() && l[at] >= U'0' && l[at] <= U'9') ++at;
+    if (at == numberStart) return fail(line, "cannot read \"" + encode(l) + "\"");
+    while (at < l.size() && isBlank(l[at])) ++at;
+    if (!started) {
+      if (!boardSeen) return fail(line, "a move before the board (the problem needs its diagram)");
+      for (Color side : {BLACK, WHITE}) {
+        if (remaining[side] && !giveRemainingPieces(pos, side)) return fail(line, "more pieces than the set has");
+      }
+      if (!handLine[~toMove] && !remaining[~toMove] && !giveRemainingPieces(pos, ~toMove)) {
+        return fail(line, "more pieces than the set has");
+      }
+      pos.setSideToMove(toMove);
+      problem.start = pos;
+      started = true;
+    }
+    // Special moves (投了, 中断, 詰み ...) end the record.
+    for (const char32_t* word : {U"投了", U"中断", U"詰み", U"不詰", U"千日手", U"持将棋", U"切れ負け", U"反則"}) {
+      if (l.compare(at, std::char_traits<char32_t>::length(word), word) == 0) at = l.size();
+    }
+    if (at >= l.size()) break;
+    Square to;
+    if (l[at] == U'同') {
+      if (previous == NO_SQUARE) return fail(line, "同 without a previous move");
+      to = previous;
+      ++at;
+      while (at < l.size() && isBlank(l[at])) ++at;
+    } else {
+      const int file = at < l.size() ? digitAt(l[at]) : 0;
+      const int rank = at + 1 < l.size() ? digitAt(l[at + 1]) : 0;
+      if (file == 0 || rank == 0) return fail(line, "cannot read the destination of \"" + encode(trim(l)) + "\"");
+      to = square(file, rank);
+      at += 2;
+    }
+    const PieceType named = pieceAt(l, at);
+    if (named == NO_PIECE_TYPE) return fail(line, "cannot read the piece of \"" + encode(trim(l)) + "\"");
+    bool promote = false, drop = false;
+    if (l.compare(at, 2, U"不成") == 0) {
+      at += 2;
+    } else if (l.compare(at, 1, U"成") == 0) {
+      promote = true;
+      ++at;
+    }
+    if (l.compare(at, 1, U"打") == 0) {
+      drop = true;
+      ++at;
+    }
+    Square from = NO_SQUARE;
+    if (at + 3 < l.size() && l[at] == U'(' && l[at + 3] == U')') {
+      if (l[at + 1] == U'0' && l[at + 2] == U'0') {
+        drop = true;
+      } else {
+        const int f = digitAt(l[at + 1]), r = digitAt(l[at + 2]);
+        if (f == 0 || r == 0) return fail(line, "cannot read the origin of \"" + encode(trim(l)) + "\"");
+        from = square(f, r);
+      }
+    } else if (!drop) {
+      return fail(line, "\"" + encode(trim(l)) + "\" has no origin (KI2 moves are not read yet)");
+    }
+    Move m;
+    if (drop) {
+      if (named < PAWN || named > ROOK) return fail(line, "only pieces held in hand can be dropped");
+      m = Move::drop(named, to);
+    } else {
+      const Piece moving = pos.at(from);
+      if (moving == EMPTY || colorOf(moving) != pos.sideToMove()) {
+        return fail(line, "move " + std::to_string(moves.size() + 1) + ": no piece of the side to move on the origin");
+      }
+      m = Move::board(from, to, promote);
+    }
+    if (!isLegalMove(pos, m)) {
+      return fail(line, "move " + std::to_string(moves.size() + 1) + " \"" + encode(trim(l)) + "\" is not a legal move");
+    }
+    pos.doMove(m);
+    moves.push_back(m);
+    previous = to;
+  }
+  if (!boardSeen) return fail(0, "no board diagram: a mating problem needs its position");
+  if (boardRows != 9) return fail(0, "the board diagram is cut short");
+  if (!started) {
+    for (Color side : {BLACK, WHITE}) {
+      if (remaining[side] && !giveRemainingPieces(pos, side)) return fail(0, "more pieces than the set has");
+    }
+    if (!handLine[~toMove] && !remaining[~toMove] && !giveRemainingPieces(pos, ~toMove)) {
+      return fail(0, "more pieces than the set has");
+    }
+    pos.setSideToMove(toMove);
+    problem.start = pos;
+  }
+  const Position start = problem.start;
+  const Color attacker = start.sideToMove();
+  if (start.kingSquare(~attacker) == NO_SQUARE) return fail(0, "the side not to move (the defender) has no king");
+  if (start.inCheck(~attacker)) return fail(0, "the side not to move is in check");
+  bool emptyHand = true;
+  for (int t = PAWN; t <= ROOK; ++t) emptyHand = emptyHand && start.hand(~attacker, PieceType(t)) == 0;
+  setStart(problem, start, moves);
+  problem.defenderHand = !handLine[~attacker] || remaining[~attacker] ? Problem::DefenderHand::Remaining
+                         : emptyHand                                  ? Problem::DefenderHand::None
+                                                                      : Problem::DefenderHand::Explicit;
+  return true;
+}
+
+}  // namespace converter
