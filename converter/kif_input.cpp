@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "shogi/movegen.h"
+
 #include "converter/transcode.h"
 
 namespace converter {
@@ -137,6 +139,100 @@ bool readHand(const std::u32string& value, Position& pos, Color side, std::strin
   return true;
 }
 
+// Reads a KI2 move after its ▲ / △: destination or 同, piece name, then
+// 右 左 直 上 引 寄 and 成 / 不成 / 打, resolved against the legal moves.
+Move readKi2Move(Position& pos, const std::u32string& l, size_t& at, Square previous, std::string* why) {
+  Square to;
+  if (at < l.size() && l[at] == U'同') {
+    if (previous == NO_SQUARE) {
+      *why = "同 without a previous move";
+      return Move{};
+    }
+    to = previous;
+    ++at;
+    while (at < l.size() && l[at] == U'　') ++at;
+  } else {
+    const int file = at < l.size() ? digitAt(l[at]) : 0;
+    const int rank = at + 1 < l.size() ? digitAt(l[at + 1]) : 0;
+    if (file == 0 || rank == 0) {
+      *why = "cannot read the destination";
+      return Move{};
+    }
+    to = square(file, rank);
+    at += 2;
+  }
+  const PieceType named = pieceAt(l, at);
+  if (named == NO_PIECE_TYPE) {
+    *why = "cannot read the piece";
+    return Move{};
+  }
+  bool right = false, left = false, straight = false, up = false, down = false, sideways = false;
+  bool promote = false, noPromote = false, drop = false;
+  for (; at < l.size(); ++at) {
+    const char32_t c = l[at];
+    if (c == U'右') right = true;
+    else if (c == U'左') left = true;
+    else if (c == U'直') straight = true;
+    else if (c == U'上' || c == U'行' || c == U'入') up = true;
+    else if (c == U'引') down = true;
+    else if (c == U'寄') sideways = true;
+    else if (c == U'打') drop = true;
+    else if (c == U'成') promote = true;
+    else if (c == U'不' && at + 1 < l.size() && l[at + 1] == U'成') noPromote = true, ++at;
+    else break;
+  }
+  MoveList legal;
+  generateLegal(pos, legal);
+  const Color us = pos.sideToMove();
+  // Ranks and files as the mover sees them: forward is toward its rank 1.
+  auto forward = [&](Square s) { return us == BLACK ? -rankOf(s) : rankOf(s); };
+  auto rightward = [&](Square s) { return us == BLACK ? -fileOf(s) : fileOf(s); };
+  std::vector<Move> candidates;
+  bool boardMove = false;
+  for (Move m : legal) {
+    if (m.to() != to) continue;
+    if (m.isDrop()) {
+      if (m.dropped() == named) candidates.push_back(m);
+      continue;
+    }
+    if (typeOf(pos.at(m.from())) != named || m.promotes() != promote) continue;
+    boardMove = true;
+    candidates.push_back(m);
+  }
+  // A drop only when 打 says so, or when no piece on the board can go there.
+  std::vector<Move> kept;
+  for (Move m : candidates) {
+    if (m.isDrop() ? (drop || !boardMove) : !drop) kept.push_back(m);
+  }
+  auto keep = [&](auto test) {
+    std::vector<Move> next;
+    for (Move m : kept) {
+      if (!m.isDrop() && test(m)) next.push_back(m);
+    }
+    kept = next;
+  };
+  if (up) keep([&](Move m) { return forward(m.to()) > forward(m.from()); });
+  if (down) keep([&](Move m) { return forward(m.to()) < forward(m.from()); });
+  if (sideways) keep([&](Move m) { return rankOf(m.to()) == rankOf(m.from()); });
+  if (straight) keep([&](Move m) { return fileOf(m.to()) == fileOf(m.from()) && forward(m.to()) > forward(m.from()); });
+  if (right || left) {
+    int best = 0;
+    bool any = false;
+    for (Move m : kept) {
+      const int x = rightward(m.from());
+      if (!any || (right ? x > best : x < best)) best = x;
+      any = true;
+    }
+    keep([&](Move m) { return rightward(m.from()) == best; });
+  }
+  (void)noPromote;
+  if (kept.size() != 1) {
+    *why = kept.empty() ? "no legal move fits" : "more than one piece can make it (右 左 直 上 引 寄 needed)";
+    return Move{};
+  }
+  return kept[0];
+}
+
 }  // namespace
 
 bool looksLikeKif(const std::string& utf8) {
@@ -257,13 +353,6 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
     if (startsWith(l, U"手数----")) continue;
     if (startsWith(l, U"まで")) break;
 
-    // A move: "   1 ２二金打     ( 0:00/00:00:00)".
-    size_t at = 0;
-    while (at < l.size() && isBlank(l[at])) ++at;
-    const size_t numberStart = at;
-    while (at < l.size() && l[at] >= U'0' && l[at] <= U'9') ++at;
-    if (at == numberStart) return fail(line, "cannot read \"" + encode(l) + "\"");
-    while (at < l.size() && isBlank(l[at])) ++at;
     if (!started) {
       if (!boardSeen) return fail(line, "a move before the board (the problem needs its diagram)");
       for (Color side : {BLACK, WHITE}) {
@@ -276,6 +365,40 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
       problem.start = pos;
       started = true;
     }
+
+    // KI2: "▲４三歩打　△同玉　▲４一龍", the moves without origins.
+    if (l[0] == U'▲' || l[0] == U'△' || l[0] == U'☗' || l[0] == U'☖') {
+      size_t at = 0;
+      while (at < l.size()) {
+        if (isBlank(l[at])) {
+          ++at;
+          continue;
+        }
+        const size_t begin = at;
+        const bool black = l[at] == U'▲' || l[at] == U'☗';
+        if (!black && l[at] != U'△' && l[at] != U'☖') return fail(line, "cannot read \"" + encode(l.substr(at)) + "\"");
+        ++at;
+        std::string why;
+        const Move m = readKi2Move(pos, l, at, previous, &why);
+        const std::string written = encode(l.substr(begin, at - begin));
+        if (m.isNull()) return fail(line, "move " + std::to_string(moves.size() + 1) + " \"" + written + "\": " + why);
+        if ((pos.sideToMove() == BLACK) != black) {
+          return fail(line, "move " + std::to_string(moves.size() + 1) + " \"" + written + "\": not the side to move");
+        }
+        pos.doMove(m);
+        moves.push_back(m);
+        previous = m.to();
+      }
+      continue;
+    }
+
+    // A move: "   1 ２二金打     ( 0:00/00:00:00)".
+    size_t at = 0;
+    while (at < l.size() && isBlank(l[at])) ++at;
+    const size_t numberStart = at;
+    while (at < l.size() && l[at] >= U'0' && l[at] <= U'9') ++at;
+    if (at == numberStart) return fail(line, "cannot read \"" + encode(l) + "\"");
+    while (at < l.size() && isBlank(l[at])) ++at;
     // Special moves (投了, 中断, 詰み ...) end the record.
     for (const char32_t* word : {U"投了", U"中断", U"詰み", U"不詰", U"千日手", U"持将棋", U"切れ負け", U"反則"}) {
       if (l.compare(at, std::char_traits<char32_t>::length(word), word) == 0) at = l.size();

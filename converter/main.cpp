@@ -23,8 +23,16 @@ namespace {
 
 std::string program = "tsumeconv";
 
+// Messages go out in code page 932, as the checker's own do; they may quote
+// the input, which is read as UTF-8.
+void report(const std::string& utf8) {
+  std::string text;
+  if (!transcode::utf8ToCp932(utf8, text, nullptr)) text = utf8;
+  std::fputs(text.c_str(), stderr);
+}
+
 [[noreturn]] void fail(const std::string& where, const std::string& message) {
-  std::fprintf(stderr, "%s: %s%s\n", program.c_str(), where.empty() ? "" : (where + ": ").c_str(), message.c_str());
+  report(program + ": " + (where.empty() ? "" : where + ": ") + message + "\n");
   std::exit(2);
 }
 
@@ -104,7 +112,7 @@ int main(int argc, char** argv) {
     if (!converter::readKif(utf8, problem, &error, &variations)) {
       fail(input + (error.line > 0 ? ", line " + std::to_string(error.line) : ""), error.message);
     }
-    if (variations) std::fprintf(stderr, "%s: %s: variations are not converted\n", program.c_str(), input.c_str());
+    if (variations) report(program + ": " + input + ": variations (変化) are not converted\n");
     problemFile = converter::writeProblemFile(problem);
   } else if (looksLikeProblemFile(utf8)) {
     size_t at = 0;

@@ -123,6 +123,18 @@ TEST_F(Converter, KifBecomesAProblemFile) {
       {"code page 932, no encoding line", kif.substr(kif.find('\n') + 1), kFiveMoves},
       {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + utf8, kFiveMoves},
       {"variations are not read", kif + "\n変化：4手\n   4 ３二玉(43)   ( 0:00/00:00:00)\n", kFiveMoves},
+      {"KI2 moves", "後手の持駒：角　金　銀　香　歩　\n" + kKifBoard +
+                        "先手の持駒：銀　歩二　\n▲４三歩打　△同　玉　▲４一龍\n△５三玉　▲６二銀\nまで5手で詰み\n",
+       kFiveMoves},
+      {"KI2: 右 左 直 上 寄 pick the piece",
+       "後手の持駒：なし\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
+       "| ・ ・ ・ ・v玉 ・ ・ ・ ・|一\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|二\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|三\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|四\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|六\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|七\n| ・ ・ ・ ・ 金 ・ 金 ・ ・|八\n| ・ ・ ・ ・ ・ 金 金 ・ ・|九\n"
+       "+---------------------------+\n先手の持駒：なし\n"
+       "▲４７金右　△６一玉　▲４８金直　△５一玉　▲４９金寄　△６一玉　▲３８金上\n",
+       "ルール：詰将棋\n手数：7\n攻方：38金39金49金58金\n受方：51玉\n攻方持駒：なし\n受方持駒：なし\n作意：\n"
+       "47金(38) 61玉(51) 48金(49) 51玉(61) 49金(39) 61玉(51) 38金(49)\nまで7手\n"},
       {"White to move",
        "後手番\n先手の持駒：角　金　銀　香　歩　\n"
        "  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
@@ -197,7 +209,14 @@ TEST_F(Converter, BadInputsLeaveNoProblemFile) {
        "line 2: a rank of the board with fewer than nine squares"},
       {"KIF: no diagram", "手合割：平手\n手数----指手--\n   1 ７六歩(77)\n", "line 3: a move before the board"},
       {"KIF: an illegal move", kKifBoard + "先手の持駒：銀　歩二　\n   1 ４二歩打\n", "line 14: move 1"},
-      {"KIF: a move without origin (KI2)", kKifBoard + "先手の持駒：銀　歩二　\n   1 ４一龍\n", "line 14:"},
+      {"KIF: a move without origin", kKifBoard + "先手の持駒：銀　歩二　\n   1 ４一龍\n", "line 14:"},
+      {"KI2: which piece is not said",
+       "+---------------------------+\n| ・ ・ ・ ・v玉 ・ ・ ・ ・|一\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|二\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|三\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|四\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|六\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|七\n| ・ ・ ・ ・ 金 ・ 金 ・ ・|八\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|九\n+---------------------------+\n▲４８金\n",
+       "line 12: move 1 \"▲４８金\": more than one piece"},
+      {"KI2: the wrong side", kKifBoard + "先手の持駒：銀　歩二　\n△４三歩打\n", "not the side to move"},
       {"UTF-8 text that code page 932 lacks", "\xE6\x89\x8B\xE6\x95\xB0\xEF\xBC\x9A\xF0\x9F\x98\x80\n", "line 1:"},
   };
   for (const Case& c : cases) {
@@ -225,12 +244,15 @@ TEST(ConverterWithChecker, SfenProblemEndToEnd) {
   installProgram(TSUKA_BINARY, programs / "tsuka");
   installProgram(CONVERTER_BINARY, dir / "KZSHOW.EXE");
   installProgram(MATESOLVER_BINARY, dir / "KZ.EXE");
-  writeFile(dir / "tsume5.sfen", readFile(std::string(EXAMPLES_DIR) + "/tsume5.sfen"));
-  // tsuka lives elsewhere: the converter must write into tsuka's directory.
-  ProcessResult r = runProcess(dir.path(), {programs / "tsuka", "tsume5.sfen", "/L2"});
-  EXPECT_EQ(r.err, "tsuka 0.09 - Copyright (C) 2026 the tsuka developers\ntsuka: 指定詰手順が成立しています。\n");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(readFile(programs / "KZSHOW.KDB"), withCrLf(kFiveMoves));
+  for (const char* example : {"tsume5.sfen", "tsume5.kif"}) {
+    writeFile(dir / example, readFile(std::string(EXAMPLES_DIR) + "/" + example));
+    // tsuka lives elsewhere: the converter must write into tsuka's directory.
+    ProcessResult r = runProcess(dir.path(), {programs / "tsuka", example, "/L2"});
+    EXPECT_EQ(r.err, "tsuka 0.09 - Copyright (C) 2026 the tsuka developers\ntsuka: 指定詰手順が成立しています。\n")
+        << example;
+    EXPECT_EQ(r.status, 0) << example;
+    EXPECT_EQ(readFile(programs / "KZSHOW.KDB"), withCrLf(kFiveMoves)) << example;
+  }
 }
 
 }  // namespace
