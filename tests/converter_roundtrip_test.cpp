@@ -15,6 +15,7 @@
 #include "converter/sfen_input.h"
 #include "converter/transcode.h"
 #include "shogi/movegen.h"
+#include "support/process.h"
 
 namespace {
 
@@ -145,25 +146,36 @@ Move turnedMove(Move m) {
   return m.isDrop() ? Move::drop(m.dropped(), turn(m.to())) : Move::board(turn(m.from()), turn(m.to()), m.promotes());
 }
 
-TEST(ConverterRoundTrip, ClassicsInEveryFormat) {
+// The classic problems, with a few legal moves of either side played from
+// each (not a solution: the readers check legality, not mate); every other
+// one given with White attacking, which the readers turn back.
+struct Sample {
+  std::string id;
+  Position given;
+  std::vector<Move> givenMoves;
+  converter::Problem expected;
+};
+
+std::vector<Sample> classicSamples() {
+  std::vector<Sample> samples;
   std::ifstream csv(std::string(DATA_DIR) + "/classic_zukou_musou.csv");
-  ASSERT_TRUE(csv) << DATA_DIR;
   std::string line;
   std::getline(csv, line);
   std::mt19937 rng(7);
-  int rows = 0;
-  size_t movesPlayed = 0;
   while (std::getline(csv, line)) {
     std::vector<std::string> f;
     std::stringstream ss(line);
     std::string cell;
     while (std::getline(ss, cell, ',')) f.push_back(cell);
-    ASSERT_GE(f.size(), 4u);
+    if (f.size() < 4) continue;
+    Sample sample;
+    sample.id = f[0];
     Position start;
     std::string why;
-    ASSERT_TRUE(start.setSfen(f[3], &why)) << f[0] << ": " << why;
-    // A few legal moves of either side, not a solution: the readers check
-    // legality, not mate.
+    if (!start.setSfen(f[3], &why)) {
+      ADD_FAILURE() << f[0] << ": " << why;
+      continue;
+    }
     std::vector<Move> moves;
     Position pos = start;
     for (int i = 0; i < 6; ++i) {
@@ -174,39 +186,105 @@ TEST(ConverterRoundTrip, ClassicsInEveryFormat) {
       moves.push_back(m);
       pos.doMove(m);
     }
-    converter::Problem expected;
-    expected.start = start;
-    expected.moves = moves;
-    // Every other problem is given with White attacking: the readers turn it
-    // back.
-    Position given = start;
-    std::vector<Move> givenMoves = moves;
-    if (rows % 2 == 1) {
-      given = turnedRound(start);
-      for (Move& m : givenMoves) m = turnedMove(m);
+    sample.expected.start = start;
+    sample.expected.moves = moves;
+    sample.given = start;
+    sample.givenMoves = moves;
+    if (samples.size() % 2 == 1) {
+      sample.given = turnedRound(start);
+      for (Move& m : sample.givenMoves) m = turnedMove(m);
     }
-    const std::string kif = writeKif(given, givenMoves);
+    samples.push_back(sample);
+  }
+  return samples;
+}
+
+TEST(ConverterRoundTrip, ClassicsInEveryFormat) {
+  const std::vector<Sample> samples = classicSamples();
+  ASSERT_EQ(samples.size(), 200u) << DATA_DIR;
+  size_t movesPlayed = 0;
+  for (const Sample& sample : samples) {
+    const std::string kif = writeKif(sample.given, sample.givenMoves);
     std::string kifUtf8;
-    ASSERT_TRUE(transcode::cp932ToUtf8(kif, kifUtf8, nullptr)) << f[0];
-    const std::string csaUtf8 = writeCsa(given, givenMoves);
-    const std::string sfen = writeSfen(given, givenMoves);
+    ASSERT_TRUE(transcode::cp932ToUtf8(kif, kifUtf8, nullptr)) << sample.id;
+    const std::string csa = writeCsa(sample.given, sample.givenMoves);
+    const std::string sfen = writeSfen(sample.given, sample.givenMoves);
 
     converter::Problem fromKif, fromCsa, fromSfen;
     converter::InputError error;
     bool variations = false;
-    ASSERT_TRUE(converter::readKif(kifUtf8, fromKif, &error, &variations)) << f[0] << " line " << error.line << ": "
-                                                                          << error.message << "\n" << kifUtf8;
-    ASSERT_TRUE(converter::readCsa(csaUtf8, fromCsa, &error)) << f[0] << " line " << error.line << ": "
-                                                              << error.message << "\n" << csaUtf8;
-    ASSERT_TRUE(converter::readSfen(sfen, fromSfen, &error)) << f[0] << ": " << error.message;
-    EXPECT_EQ(summary(fromKif), summary(expected)) << f[0] << " (KIF)";
-    EXPECT_EQ(summary(fromCsa), summary(expected)) << f[0] << " (CSA)";
-    EXPECT_EQ(summary(fromSfen), summary(expected)) << f[0] << " (SFEN)";
-    ++rows;
-    movesPlayed += moves.size();
+    ASSERT_TRUE(converter::readKif(kifUtf8, fromKif, &error, &variations))
+        << sample.id << " line " << error.line << ": " << error.message << "\n" << kifUtf8;
+    ASSERT_TRUE(converter::readCsa(csa, fromCsa, &error))
+        << sample.id << " line " << error.line << ": " << error.message << "\n" << csa;
+    ASSERT_TRUE(converter::readSfen(sfen, fromSfen, &error)) << sample.id << ": " << error.message;
+    const std::string expected = summary(sample.expected);
+    EXPECT_EQ(summary(fromKif), expected) << sample.id << " (KIF)";
+    EXPECT_EQ(summary(fromCsa), expected) << sample.id << " (CSA)";
+    EXPECT_EQ(summary(fromSfen), expected) << sample.id << " (SFEN)";
+    movesPlayed += sample.givenMoves.size();
   }
-  EXPECT_EQ(rows, 200);
   EXPECT_GT(movesPlayed, 1000u);
+}
+
+// tsshogi, an independent implementation, writes the same records as KIF,
+// KI2 and CSA and says what it reads back from them; our readers must read
+// the same position and moves.
+TEST(ConverterAgainstTsshogi, ItsKifKi2AndCsaReadTheSame) {
+  const std::string module = std::string(TSSHOGI_DIR) + "/node_modules/tsshogi/package.json";
+  if (std::string(NODE_BINARY).empty() || !std::ifstream(module)) {
+    GTEST_SKIP() << "tsshogi is not installed: npm ci --prefix tests/tsshogi (.ci/run does it)";
+  }
+  const std::vector<Sample> samples = classicSamples();
+  ASSERT_EQ(samples.size(), 200u);
+  TempDir dir;
+  std::string input;
+  for (const Sample& sample : samples) input += writeSfen(sample.given, sample.givenMoves);
+  writeFile(dir / "records.txt", input);
+  ProcessResult r = runProcess(dir.path(), {NODE_BINARY, std::string(TSSHOGI_DIR) + "/export.mjs", dir / "records.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  // "===KIF", text, "===USI", usi; the same for KI2 and CSA; "===END".
+  std::istringstream out(r.out);
+  std::string line, format, text;
+  size_t record = 0, compared = 0;
+  std::string usi;
+  bool inUsi = false;
+  while (std::getline(out, line)) {
+    if (line == "===KIF" || line == "===KI2" || line == "===CSA") {
+      format = line.substr(3);
+      text.clear();
+      inUsi = false;
+      continue;
+    }
+    if (line == "===USI") {
+      inUsi = true;
+      continue;
+    }
+    if (line == "===END") {
+      ++record;
+      continue;
+    }
+    if (!inUsi) {
+      text += line + "\n";
+      continue;
+    }
+    ASSERT_LT(record, samples.size());
+    const Sample& sample = samples[record];
+    converter::Problem theirs, ours;
+    converter::InputError error;
+    ASSERT_TRUE(converter::readSfen(line, theirs, &error)) << line << ": " << error.message;
+    bool variations = false;
+    const bool read = format == "CSA" ? converter::readCsa(text, ours, &error)
+                                      : converter::readKif(text, ours, &error, &variations);
+    ASSERT_TRUE(read) << sample.id << " " << format << " line " << error.line << ": " << error.message << "\n" << text;
+    EXPECT_EQ(summary(ours), summary(theirs)) << sample.id << " " << format << "\n" << text;
+    EXPECT_EQ(summary(ours), summary(sample.expected)) << sample.id << " " << format;
+    ++compared;
+    inUsi = false;
+  }
+  EXPECT_EQ(record, samples.size());
+  EXPECT_EQ(compared, 3 * samples.size());
 }
 
 }  // namespace
