@@ -8,8 +8,7 @@ using namespace shogi;
 
 namespace {
 
-std::string boardText(const Position& pos, Color c) {
-  const matesolver::Names names;
+std::string boardText(const Position& pos, Color c, const matesolver::Names& names) {
   std::string text;
   for (int file = 1; file <= 9; ++file) {
     for (int rank = 1; rank <= 9; ++rank) {
@@ -43,13 +42,17 @@ void addLine(std::string& text, const char* header, const std::string& value) {
 }  // namespace
 
 std::string writeProblemFile(const Problem& problem) {
+  matesolver::Names names;
+  for (int c = 0; c < 2; ++c) {
+    if (!problem.kingNames[c].empty()) names.kingNames[c] = problem.kingNames[c];
+  }
   std::string text;
   addLine(text, "ルール：", problem.rule.empty() ? std::string("詰将棋") : problem.rule);
   if (!problem.conditions.empty()) addLine(text, "条件：", problem.conditions);
   const std::string count = std::to_string(problem.moves.size());
   addLine(text, "手数：", count);
-  addLine(text, "攻方：", boardText(problem.start, BLACK));
-  addLine(text, "受方：", boardText(problem.start, WHITE));
+  addLine(text, "攻方：", boardText(problem.start, BLACK, names));
+  addLine(text, "受方：", boardText(problem.start, WHITE, names));
   const std::string attackerHand = handText(problem.start, BLACK);
   addLine(text, "攻方持駒：", attackerHand.empty() ? std::string("なし") : attackerHand);
   switch (problem.defenderHand) {
@@ -69,7 +72,7 @@ std::string writeProblemFile(const Problem& problem) {
   Square previous = NO_SQUARE;
   for (size_t i = 0; i < problem.moves.size(); ++i) {
     const Move m = problem.moves[i];
-    text += matesolver::formatMove(pos, m, previous, matesolver::Names{});
+    text += matesolver::formatMove(pos, m, previous, names);
     text += (i + 1) % 10 == 0 || i + 1 == problem.moves.size() ? "\n" : " ";
     pos.doMove(m);
     previous = m.to();

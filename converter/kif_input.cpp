@@ -266,6 +266,7 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
   for (const std::u32string& l : lines) *variationsIgnored = *variationsIgnored || startsWith(l, U"変化：");
 
   Position pos;
+  char32_t kingName[2] = {0, 0};  // as the diagram writes each king
   Color toMove = BLACK;
   bool boardSeen = false, handLine[2] = {false, false}, remaining[2] = {false, false}, started = false;
   int boardRows = -1;  // rows read of the diagram, -1 before it
@@ -300,6 +301,7 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
         } else {
           const PieceType t = pieceAt(l, at);
           if (t == NO_PIECE_TYPE) return fail(line, "unknown piece \"" + encode(std::u32string(1, c)) + "\" on the board");
+          if (t == KING) kingName[side] = c;
           pos.put(square(file, rank), makePiece(side, t));
           --file, side = BLACK;
         }
@@ -479,6 +481,14 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
   bool emptyHand = true;
   for (int t = PAWN; t <= ROOK; ++t) emptyHand = emptyHand && start.hand(~attacker, PieceType(t)) == 0;
   setStart(problem, start, moves);
+  // The kings keep their names; the attacker's name goes with it when the
+  // board is turned round.
+  for (Color c : {BLACK, WHITE}) {
+    if (kingName[c] == 0) continue;
+    std::string name;
+    transcode::utf8ToCp932(encode(std::u32string(1, kingName[c])), name, nullptr);
+    problem.kingNames[c == attacker ? 0 : 1] = name;
+  }
   problem.defenderHand = !handLine[~attacker] || remaining[~attacker] ? Problem::DefenderHand::Remaining
                          : emptyHand                                  ? Problem::DefenderHand::None
                                                                       : Problem::DefenderHand::Explicit;

@@ -16,6 +16,9 @@ struct Problem {
   std::vector<shogi::Move> moves;  // the stated solution, legal from `start`
   // Code page 932 texts; an empty rule is written as 詰将棋.
   std::string rule, conditions;
+  // The kings' names as the input writes them (王 or 玉), code page 932,
+  // attacker first; empty: 王 for the attacker, 玉 for the defender.
+  std::string kingNames[2];
   enum class DefenderHand { Explicit, None, Remaining };
   DefenderHand defenderHand = DefenderHand::Explicit;
 };
