@@ -90,10 +90,12 @@ int main(int argc, char** argv) {
   // UTF-8 (with or without a byte-order mark) or code page 932.
   std::string utf8;
   const bool bom = startsWith(bytes, "\xEF\xBB\xBF");
-  // A KIF file may say its encoding on its first line.
+  // KIF ("#KIF version=2.0 encoding=…") and CSA ("'encoding=…") files may
+  // say their encoding on their first line.
   const std::string firstLine = bytes.substr(bom ? 3 : 0, bytes.find('\n'));
-  const bool saysCp932 = startsWith(firstLine, "#KIF") && (firstLine.find("encoding=Shift_JIS") != std::string::npos ||
-                                                         firstLine.find("encoding=SHIFT_JIS") != std::string::npos);
+  const bool saysCp932 = (startsWith(firstLine, "#KIF") || startsWith(firstLine, "'")) &&
+                         (firstLine.find("encoding=Shift_JIS") != std::string::npos ||
+                          firstLine.find("encoding=SHIFT_JIS") != std::string::npos);
   if (!saysCp932 && (bom || transcode::isUtf8(bytes))) {
     utf8 = bom ? bytes.substr(3) : bytes;
     if (!transcode::isUtf8(utf8)) fail(input, "the byte-order mark says UTF-8, but the text is not");
