@@ -131,7 +131,19 @@ bool readCsa(const std::string& text, Problem& problem, InputError* error) {
           }
         }
       } else if (s.rfind("PI", 0) == 0) {
-        return fail(st.line, "PI (the initial position) is no mating problem");
+        // The initial position, less the pieces listed (PI82HI22KA).
+        std::string why;
+        pos.setSfen("lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", &why);
+        boardSeen = true;
+        if ((s.size() - 2) % 4 != 0) return fail(st.line, "PI: pieces to take off are written as square and code");
+        for (size_t at = 2; at < s.size(); at += 4) {
+          Square sq;
+          const PieceType t = typeOfCode(s.substr(at + 2, 2));
+          if (!squareAt(s, at, sq) || pos.at(sq) == EMPTY || typeOf(pos.at(sq)) != t) {
+            return fail(st.line, "PI: no \"" + s.substr(at + 2, 2) + "\" to take off " + s.substr(at, 2));
+          }
+          pos.removeAt(sq);
+        }
       } else {
         return fail(st.line, "cannot read \"" + s + "\"");
       }

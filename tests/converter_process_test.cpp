@@ -83,6 +83,11 @@ TEST_F(Converter, CsaBecomesAProblemFile) {
        "ルール：詰将棋\n手数：0\n攻方：\n受方：21玉\n攻方持駒：金\n作意：\nまで0手\n"},
       {"defender's hand omitted: the same", "P1 *  *  *  *  *  *  * -OU * \nP+00KI\n+\n",
        "ルール：詰将棋\n手数：0\n攻方：\n受方：21玉\n攻方持駒：金\n作意：\nまで0手\n"},
+      {"PI with pieces taken off: a handicap position",
+       "PI11KY21KE31GI41KI61KI71GI81KE91KY22KA82HI13FU23FU33FU43FU53FU63FU73FU83FU93FU\n"
+       "P+00KI\nP-\n+\n+0052KI\n",
+       "ルール：詰将棋\n手数：1\n攻方：17歩19香27歩28飛29桂37歩39銀47歩49金57歩59王67歩69金77歩79銀87歩88角89桂"
+       "97歩99香\n受方：51玉\n攻方持駒：金\n受方持駒：なし\n作意：\n52金打\nまで1手\n"},
       {"P+ / P- with squares, promotion by the piece after the move",
        "P-21OU\nP+23GI\nP+00KI\nP-\n+\n+2312NG\n",
        "ルール：詰将棋\n手数：1\n攻方：23銀\n受方：21玉\n攻方持駒：金\n受方持駒：なし\n作意：\n12銀成(23)\nまで1手\n"},
@@ -198,7 +203,8 @@ TEST_F(Converter, BadInputsLeaveNoProblemFile) {
       {"illegal move on line 2", "sfen 7k1/9/9/9/9/9/9/9/9 b G 1 moves\nG*2b 2a2b\nG*1a\n",
        "line 3: move 3 \"G*1a\" is not a legal move"},
       {"CSA: unknown piece", "P1 *  *  *  *  *  *  * -OU-XX\n+\n", "line 1: unknown piece \"-XX\""},
-      {"CSA: the initial position", "PI\n+\n", "line 1: PI"},
+      {"CSA: PI takes off a piece that is not there", "PI55HI\n+\n", "line 1: PI: no \"HI\""},
+      {"CSA: a fifth gold", "PI\nP+00KI\n+\n+0052KI\n", "line 4: more pieces than the set has"},
       {"CSA: an illegal move", "P1 *  *  *  *  *  *  * -OU * \nP+00KI\n+\n+0021KI\n", "line 4: move 1"},
       {"CSA: the wrong side moves", "P1 *  *  *  *  *  *  * -OU * \nP+00KI\n+\n-2122OU\n", "line 4:"},
       {"CSA: a hand piece that cannot be held", "P1 *  *  *  *  *  *  * -OU * \nP+00OU\n+\n", "line 2:"},
