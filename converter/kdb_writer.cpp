@@ -6,8 +6,6 @@ namespace converter {
 
 using namespace shogi;
 
-namespace {
-
 std::string boardText(const Position& pos, Color c, const matesolver::Names& names) {
   std::string text;
   for (int file = 1; file <= 9; ++file) {
@@ -33,6 +31,8 @@ std::string handText(const Position& pos, Color c) {
   }
   return text;
 }
+
+namespace {
 
 // One header line.
 void addLine(std::string& text, const char* header, const std::string& value) {

@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     program = argv[0];
     if (size_t slash = program.find_last_of("/\\"); slash != std::string::npos) program.erase(0, slash + 1);
   }
-  if (argc != 2) fail("", "usage: tsumeconv <problem in KIF, CSA, SFEN, or as a problem file in UTF-8>");
+  if (argc != 2) fail("", "usage: tsumeconv <problem in KIF, KI2, CSA, SFEN, or as a problem file in UTF-8>");
   const std::string input = argv[1];
   const char* directory = std::getenv("TSUKA_PROGRAM_DIR");
   const std::string output = std::string(directory != nullptr && *directory != '\0' ? directory : ".") + "/KZSHOW.KDB";
@@ -107,37 +107,28 @@ int main(int argc, char** argv) {
   }
 
   std::string problemFile;
-  if (converter::looksLikeKif(utf8)) {
-    converter::Problem problem;
-    converter::InputError error;
-    bool variations = false;
-    if (!converter::readKif(utf8, problem, &error, &variations)) {
-      fail(input + (error.line > 0 ? ", line " + std::to_string(error.line) : ""), error.message);
-    }
-    if (variations) report(program + ": " + input + ": variations (変化) are not converted\n");
-    problemFile = converter::writeProblemFile(problem);
-  } else if (looksLikeProblemFile(utf8)) {
+  if (!converter::looksLikeKif(utf8) && looksLikeProblemFile(utf8)) {
     size_t at = 0;
     if (!transcode::utf8ToCp932(utf8, problemFile, &at)) {
       fail(input + ", line " + std::to_string(lineOf(utf8, at)), "a character that code page 932 does not have");
     }
     problemFile = lfToCrLf(problemFile);
-  } else if (converter::looksLikeSfen(utf8)) {
-    converter::Problem problem;
-    converter::InputError error;
-    if (!converter::readSfen(utf8, problem, &error)) {
-      fail(input + (error.line > 0 ? ", line " + std::to_string(error.line) : ""), error.message);
-    }
-    problemFile = converter::writeProblemFile(problem);
-  } else if (converter::looksLikeCsa(utf8)) {
-    converter::Problem problem;
-    converter::InputError error;
-    if (!converter::readCsa(utf8, problem, &error)) {
-      fail(input + (error.line > 0 ? ", line " + std::to_string(error.line) : ""), error.message);
-    }
-    problemFile = converter::writeProblemFile(problem);
   } else {
-    fail(input, "not a format this converter reads (KIF, CSA, SFEN, or a problem file in UTF-8); KI2 is not read yet");
+    converter::Problem problem;
+    converter::InputError error;
+    bool variations = false, read;
+    if (converter::looksLikeKif(utf8)) {
+      read = converter::readKif(utf8, problem, &error, &variations);  // KI2 too
+    } else if (converter::looksLikeSfen(utf8)) {
+      read = converter::readSfen(utf8, problem, &error);
+    } else if (converter::looksLikeCsa(utf8)) {
+      read = converter::readCsa(utf8, problem, &error);
+    } else {
+      fail(input, "not a format this converter reads (KIF, KI2, CSA, SFEN, or a problem file in UTF-8)");
+    }
+    if (!read) fail(input + (error.line > 0 ? ", line " + std::to_string(error.line) : ""), error.message);
+    if (variations) report(program + ": " + input + ": variations (変化) are not converted\n");
+    problemFile = converter::writeProblemFile(problem);
   }
 
   const std::string temporary = output + ".tmp";

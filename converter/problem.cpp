@@ -12,6 +12,27 @@ Square turned(Square s) { return square(10 - fileOf(s), 10 - rankOf(s)); }
 
 }  // namespace
 
+Position turnedRound(const Position& pos) {
+  Position t;
+  for (int file = 1; file <= 9; ++file) {
+    for (int rank = 1; rank <= 9; ++rank) {
+      const Piece p = pos.at(square(file, rank));
+      if (p != EMPTY) t.put(turned(square(file, rank)), makePiece(~colorOf(p), typeOf(p)));
+    }
+  }
+  for (int k = PAWN; k <= ROOK; ++k) {
+    t.setHand(BLACK, PieceType(k), pos.hand(WHITE, PieceType(k)));
+    t.setHand(WHITE, PieceType(k), pos.hand(BLACK, PieceType(k)));
+  }
+  t.setSideToMove(~pos.sideToMove());
+  return t;
+}
+
+Move turnedMove(Move m) {
+  return m.isDrop() ? Move::drop(m.dropped(), turned(m.to()))
+                    : Move::board(turned(m.from()), turned(m.to()), m.promotes());
+}
+
 void setStart(Problem& problem, const Position& start, const std::vector<Move>& moves) {
   problem.moves.clear();
   if (start.sideToMove() == BLACK) {
@@ -19,23 +40,8 @@ void setStart(Problem& problem, const Position& start, const std::vector<Move>& 
     problem.moves = moves;
     return;
   }
-  Position t;
-  for (int file = 1; file <= 9; ++file) {
-    for (int rank = 1; rank <= 9; ++rank) {
-      const Piece p = start.at(square(file, rank));
-      if (p != EMPTY) t.put(turned(square(file, rank)), makePiece(~colorOf(p), typeOf(p)));
-    }
-  }
-  for (int k = PAWN; k <= ROOK; ++k) {
-    t.setHand(BLACK, PieceType(k), start.hand(WHITE, PieceType(k)));
-    t.setHand(WHITE, PieceType(k), start.hand(BLACK, PieceType(k)));
-  }
-  t.setSideToMove(BLACK);
-  problem.start = t;
-  for (Move m : moves) {
-    problem.moves.push_back(m.isDrop() ? Move::drop(m.dropped(), turned(m.to()))
-                                       : Move::board(turned(m.from()), turned(m.to()), m.promotes()));
-  }
+  problem.start = turnedRound(start);
+  for (Move m : moves) problem.moves.push_back(turnedMove(m));
 }
 
 bool isLegalMove(Position& pos, Move m) {

@@ -29,6 +29,11 @@ struct InputError {
   std::string message;
 };
 
+// The position seen from the other side (the side to move changes colour
+// with it), and a move seen so.
+shogi::Position turnedRound(const shogi::Position& pos);
+shogi::Move turnedMove(shogi::Move m);
+
 // Sets the problem's start and moves from a position with the attacker to
 // move and the moves played from it; a position where White attacks is
 // turned round, and its moves with it.

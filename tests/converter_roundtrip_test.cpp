@@ -12,6 +12,7 @@
 
 #include "converter/csa_input.h"
 #include "converter/kif_input.h"
+#include "converter/problem.h"
 #include "converter/sfen_input.h"
 #include "converter/transcode.h"
 #include "shogi/movegen.h"
@@ -125,27 +126,6 @@ std::string summary(const converter::Problem& p) {
   return s;
 }
 
-Position turnedRound(const Position& pos) {
-  Position t;
-  for (int file = 1; file <= 9; ++file) {
-    for (int rank = 1; rank <= 9; ++rank) {
-      const Piece p = pos.at(square(file, rank));
-      if (p != EMPTY) t.put(square(10 - file, 10 - rank), makePiece(~colorOf(p), typeOf(p)));
-    }
-  }
-  for (int k = PAWN; k <= ROOK; ++k) {
-    t.setHand(BLACK, PieceType(k), pos.hand(WHITE, PieceType(k)));
-    t.setHand(WHITE, PieceType(k), pos.hand(BLACK, PieceType(k)));
-  }
-  t.setSideToMove(WHITE);
-  return t;
-}
-
-Move turnedMove(Move m) {
-  auto turn = [](Square s) { return square(10 - fileOf(s), 10 - rankOf(s)); };
-  return m.isDrop() ? Move::drop(m.dropped(), turn(m.to())) : Move::board(turn(m.from()), turn(m.to()), m.promotes());
-}
-
 // The classic problems, with a few legal moves of either side played from
 // each (not a solution: the readers check legality, not mate); every other
 // one given with White attacking, which the readers turn back.
@@ -191,8 +171,8 @@ std::vector<Sample> classicSamples() {
     sample.given = start;
     sample.givenMoves = moves;
     if (samples.size() % 2 == 1) {
-      sample.given = turnedRound(start);
-      for (Move& m : sample.givenMoves) m = turnedMove(m);
+      sample.given = converter::turnedRound(start);
+      for (Move& m : sample.givenMoves) m = converter::turnedMove(m);
     }
     samples.push_back(sample);
   }

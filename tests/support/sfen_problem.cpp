@@ -1,5 +1,6 @@
 #include "support/sfen_problem.h"
 
+#include "converter/kdb_writer.h"
 #include "matesolver/notation.h"
 #include "shogi/movegen.h"
 
@@ -11,45 +12,7 @@ namespace {
 
 // The position turned round so that the side to move is Black.
 Position attackerAsBlack(const Position& pos) {
-  if (pos.sideToMove() == BLACK) return pos;
-  Position turned;
-  for (int file = 1; file <= 9; ++file) {
-    for (int rank = 1; rank <= 9; ++rank) {
-      const Piece p = pos.at(square(file, rank));
-      if (p != EMPTY) turned.put(square(10 - file, 10 - rank), makePiece(~colorOf(p), typeOf(p)));
-    }
-  }
-  for (int t = PAWN; t <= ROOK; ++t) {
-    turned.setHand(BLACK, PieceType(t), pos.hand(WHITE, PieceType(t)));
-    turned.setHand(WHITE, PieceType(t), pos.hand(BLACK, PieceType(t)));
-  }
-  return turned;
-}
-
-std::string handText(const Position& pos, Color c) {
-  std::string text;
-  const matesolver::Names names;
-  for (int t = ROOK; t >= PAWN; --t) {
-    const int n = pos.hand(c, PieceType(t));
-    if (n == 0) continue;
-    text += matesolver::nameOf(PieceType(t), c, names);
-    if (n > 1) text += std::to_string(n);
-  }
-  return text;
-}
-
-std::string boardText(const Position& pos, Color c) {
-  std::string text;
-  const matesolver::Names names;
-  for (int file = 1; file <= 9; ++file) {
-    for (int rank = 1; rank <= 9; ++rank) {
-      const Piece p = pos.at(square(file, rank));
-      if (p == EMPTY || colorOf(p) != c) continue;
-      text += std::to_string(file * 10 + rank);
-      text += matesolver::nameOf(typeOf(p), c, names);
-    }
-  }
-  return text;
+  return pos.sideToMove() == BLACK ? pos : converter::turnedRound(pos);
 }
 
 }  // namespace
@@ -58,12 +21,13 @@ std::vector<std::string> positionLines(const std::string& sfen, std::string* err
   Position given;
   if (!given.setSfen(sfen, error)) return {};
   const Position pos = attackerAsBlack(given);
-  const std::string attackerHand = handText(pos, BLACK);
-  std::string attacker = boardText(pos, BLACK);
+  const matesolver::Names names;
+  const std::string attackerHand = converter::handText(pos, BLACK);
+  std::string attacker = converter::boardText(pos, BLACK, names);
   if (!attackerHand.empty()) attacker.append(" +").append(attackerHand);
   attacker += ',';
-  std::string defender = boardText(pos, WHITE);
-  defender.append(" @+").append(handText(pos, WHITE));
+  std::string defender = converter::boardText(pos, WHITE, names);
+  defender.append(" @+").append(converter::handText(pos, WHITE));
   return {attacker, defender};
 }
 
@@ -96,13 +60,9 @@ std::string wholeCheck(const std::string& sfen, const std::vector<std::string>& 
     pos.doMove(m);
   }
   for (size_t i = moves.size(); i-- > 0;) pos.undoMove(moves[i]);
-  auto turn = [&](Square s) { return turned && s != NO_SQUARE ? square(10 - fileOf(s), 10 - rankOf(s)) : s; };
   Position blackView = attackerAsBlack(given);
   std::vector<Move> turnedMoves;
-  for (Move m : moves) {
-    turnedMoves.push_back(m.isDrop() ? Move::drop(m.dropped(), turn(m.to()))
-                                     : Move::board(turn(m.from()), turn(m.to()), m.promotes()));
-  }
+  for (Move m : moves) turnedMoves.push_back(turned ? converter::turnedMove(m) : m);
   const std::string text = matesolver::formatLine(blackView, turnedMoves, NO_SQUARE, matesolver::Names{});
   return rule + " @@\n" + lines[0] + "\n" + lines[1] + "\n| " + text + "\n#" + std::to_string(moves.size()) + "\n";
 }
