@@ -68,7 +68,7 @@ TEST_F(Converter, CsaBecomesAProblemFile) {
   };
   const std::vector<Case> cases = {
       {"V2.2 with hands, turn, moves and times",
-       "V2.2\nN+composer\n'a comment, with a comma\n" + board +
+       "'encoding=SHIFT_JIS\nV2.2\nN+作者\nN+composer\n'a comment, with a comma\n" + board +
            "P+00GI00FU00FU\nP-00KA00KI00GI00KY00FU\n+\n+0043FU,T1\n-4243OU\n+7141RY,T0\n-4353OU\n+0062GI\n%TSUMI\n",
        kFiveMoves},
       {"several statements on one line, CR LF",
@@ -159,12 +159,12 @@ TEST_F(Converter, KifBecomesAProblemFile) {
        "   1 ３二銀不成(33)\n   2 同　玉(21)\n   3 ２二成香(13)\n",
        "ルール：詰将棋\n手数：3\n攻方：13杏33銀\n受方：21玉\n攻方持駒：歩17\n作意：\n"
        "32銀生(33) 同玉(21) 22杏(13)\nまで3手\n"},
-      {"なし stays なし; rule and conditions from the headers; 王 stays 王",
+      {"なし stays なし; rule and conditions from the headers; 王 stays 王; 打(00)",
        "ルール：ばか詰\n後手の持駒：なし\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
        "| ・ ・ ・ ・ ・ ・ ・v王 ・|一\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|二\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|三\n"
        "| ・ ・ ・ ・ ・ ・ ・ ・ ・|四\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|六\n"
        "| ・ ・ ・ ・ ・ ・ ・ ・ ・|七\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|八\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|九\n"
-       "+---------------------------+\n先手の持駒：金　\n   1 ２二金打\n",
+       "+---------------------------+\n先手の持駒：金　\n   1 ２二金打(00)\n",
        "ルール：ばか詰\n手数：1\n攻方：\n受方：21王\n攻方持駒：金\n受方持駒：なし\n作意：\n22金打\nまで1手\n"},
   };
   for (const Case& c : cases) {
