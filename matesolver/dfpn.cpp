@@ -281,19 +281,24 @@ bool MateSearch::expandAttacker(Position& pos, int bound, Move excluded, Result&
   for (Move m : checks) {
     if (m == excluded) continue;
     pos.doMove(m);
-    const uint32_t replies = replyCount(pos);
-    if (replies == 0) {
-      pos.undoMove(m);
-      done = Result{0, INF, 1, false, m, dropUnit(m)};
-      return true;
-    }
     Child c{};
     c.move = m;
     c.options = 1;
+    c.option[0] = probe(pos, childBound);
+    // A position the table knows has replies; the others are counted (a
+    // check without a reply mates).
+    if (c.option[0].pn == 1 && c.option[0].dn == 1) {
+      const uint32_t replies = replyCount(pos);
+      if (replies == 0) {
+        pos.undoMove(m);
+        done = Result{0, INF, 1, false, m, dropUnit(m)};
+        return true;
+      }
+      c.option[0].pn = replies;
+    }
     // With no ply left after the defender's reply only futile drops can be
     // left to it.
-    c.option[0] = childBound < 2 && !futileRule ? Option{INF, 0, 0, false} : probe(pos, childBound);
-    if (c.option[0].pn == 1 && c.option[0].dn == 1) c.option[0].pn = replies;
+    if (childBound < 2 && !futileRule && c.option[0].pn != 0) c.option[0] = Option{INF, 0, 0, false};
     pos.undoMove(m);
     children_.push_back(c);
   }
