@@ -75,7 +75,8 @@ bool readCsa(const std::string& text, Problem& problem, InputError* error) {
     return false;
   };
   Position pos;
-  bool allRemaining[2] = {false, false}, handStated[2] = {false, false}, boardSeen = false;
+  HandsStated hands;
+  bool boardSeen = false;
   bool turnSeen = false, started = false, ended = false;
   Color attacker = BLACK;
   std::vector<Move> moves;
@@ -108,17 +109,17 @@ bool readCsa(const std::string& text, Problem& problem, InputError* error) {
       } else if (s.size() >= 2 && (s[1] == '+' || s[1] == '-')) {
         const Color side = s[1] == '+' ? BLACK : WHITE;
         if ((s.size() - 2) % 4 != 0) return fail(st.line, "pieces are written as square and code, four characters each");
-        if (s.size() == 2) handStated[side] = true;  // "P-" alone: an empty hand
+        if (s.size() == 2) hands.stated[side] = true;  // "P-" alone: an empty hand
         for (size_t at = 2; at < s.size(); at += 4) {
           const std::string code = s.substr(at + 2, 2);
           if (s.compare(at, 2, "00") == 0) {
             if (code == "AL") {
-              allRemaining[side] = true;
+              hands.allRemaining[side] = true;
               continue;
             }
             const PieceType t = typeOfCode(code);
             if (t < PAWN || t > ROOK) return fail(st.line, "\"" + code + "\" cannot be held in hand");
-            handStated[side] = true;
+            hands.stated[side] = true;
             pos.setHand(side, t, pos.hand(side, t) + 1);
           } else {
             Square sq;
@@ -159,15 +160,7 @@ bool readCsa(const std::string& text, Problem& problem, InputError* error) {
       if (!started) {
         if (!boardSeen) return fail(st.line, "a move before the position");
         if (!turnSeen) attacker = c == '+' ? BLACK : WHITE;
-        for (Color side : {BLACK, WHITE}) {
-          if (allRemaining[side] && !giveRemainingPieces(pos, side)) {
-            return fail(st.line, "more pieces than the set has");
-          }
-        }
-        if (!handStated[~attacker] && !allRemaining[~attacker] && !giveRemainingPieces(pos, ~attacker)) {
-          return fail(st.line, "more pieces than the set has");
-        }
-        pos.setSideToMove(attacker);
+        if (!completeHands(pos, attacker, hands)) return fail(st.line, "more pieces than the set has");
         problem.start = pos;
         started = true;
       }
@@ -197,26 +190,12 @@ bool readCsa(const std::string& text, Problem& problem, InputError* error) {
   }
   if (!started) {
     if (!boardSeen) return fail(0, "no position (P1 to P9, or P+ / P-)");
-    for (Color side : {BLACK, WHITE}) {
-      if (allRemaining[side] && !giveRemainingPieces(pos, side)) return fail(0, "more pieces than the set has");
-    }
-    if (!handStated[~attacker] && !allRemaining[~attacker] && !giveRemainingPieces(pos, ~attacker)) {
-      return fail(0, "more pieces than the set has");
-    }
-    pos.setSideToMove(attacker);
+    if (!completeHands(pos, attacker, hands)) return fail(0, "more pieces than the set has");
     problem.start = pos;
   }
-  const Position& start = problem.start;
-  if (start.kingSquare(~attacker) == NO_SQUARE) return fail(0, "the side not to move (the defender) has no king");
-  if (start.inCheck(~attacker)) return fail(0, "the side not to move is in check");
-  const bool remaining = !handStated[~attacker] || allRemaining[~attacker];
-  bool emptyHand = true;
-  for (int t = PAWN; t <= ROOK; ++t) emptyHand = emptyHand && start.hand(~attacker, PieceType(t)) == 0;
-
-  setStart(problem, Position(start), moves);
-  problem.defenderHand = remaining    ? Problem::DefenderHand::Remaining
-                         : emptyHand ? Problem::DefenderHand::None
-                                     : Problem::DefenderHand::Explicit;
+  std::string why;
+  if (!checkDefender(problem.start, &why)) return fail(0, why);
+  setStart(problem, problem.start, moves, hands.remaining(~attacker));
   return true;
 }
 

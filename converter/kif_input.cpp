@@ -268,7 +268,8 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
   Position pos;
   char32_t kingName[2] = {0, 0};  // as the diagram writes each king
   Color toMove = BLACK;
-  bool boardSeen = false, handLine[2] = {false, false}, remaining[2] = {false, false}, started = false;
+  HandsStated hands;
+  bool boardSeen = false, started = false;
   int boardRows = -1;  // rows read of the diagram, -1 before it
   std::vector<Move> moves;
   Square previous = NO_SQUARE;
@@ -324,11 +325,10 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
       const bool second = key == U"後手の持駒" || key == U"上手の持駒";
       if (first || second) {
         const Color side = first ? BLACK : WHITE;
-        handLine[side] = true;
-        if (trim(value) == U"残り全部" || trim(value).empty()) {
-          remaining[side] = trim(value) == U"残り全部";
-          if (trim(value).empty()) handLine[side] = false;
-        } else {
+        hands.stated[side] = !trim(value).empty();
+        if (trim(value) == U"残り全部") {
+          hands.allRemaining[side] = true;
+        } else if (hands.stated[side]) {
           std::string why;
           if (!readHand(value, pos, side, &why)) return fail(line, why);
         }
@@ -357,13 +357,7 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
 
     if (!started) {
       if (!boardSeen) return fail(line, "a move before the board (the problem needs its diagram)");
-      for (Color side : {BLACK, WHITE}) {
-        if (remaining[side] && !giveRemainingPieces(pos, side)) return fail(line, "more pieces than the set has");
-      }
-      if (!handLine[~toMove] && !remaining[~toMove] && !giveRemainingPieces(pos, ~toMove)) {
-        return fail(line, "more pieces than the set has");
-      }
-      pos.setSideToMove(toMove);
+      if (!completeHands(pos, toMove, hands)) return fail(line, "more pieces than the set has");
       problem.start = pos;
       started = true;
     }
@@ -465,22 +459,13 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
   if (!boardSeen) return fail(0, "no board diagram: a mating problem needs its position");
   if (boardRows != 9) return fail(0, "the board diagram is cut short");
   if (!started) {
-    for (Color side : {BLACK, WHITE}) {
-      if (remaining[side] && !giveRemainingPieces(pos, side)) return fail(0, "more pieces than the set has");
-    }
-    if (!handLine[~toMove] && !remaining[~toMove] && !giveRemainingPieces(pos, ~toMove)) {
-      return fail(0, "more pieces than the set has");
-    }
-    pos.setSideToMove(toMove);
+    if (!completeHands(pos, toMove, hands)) return fail(0, "more pieces than the set has");
     problem.start = pos;
   }
-  const Position start = problem.start;
-  const Color attacker = start.sideToMove();
-  if (start.kingSquare(~attacker) == NO_SQUARE) return fail(0, "the side not to move (the defender) has no king");
-  if (start.inCheck(~attacker)) return fail(0, "the side not to move is in check");
-  bool emptyHand = true;
-  for (int t = PAWN; t <= ROOK; ++t) emptyHand = emptyHand && start.hand(~attacker, PieceType(t)) == 0;
-  setStart(problem, start, moves);
+  std::string why;
+  if (!checkDefender(problem.start, &why)) return fail(0, why);
+  const Color attacker = problem.start.sideToMove();
+  setStart(problem, problem.start, moves, hands.remaining(~attacker));
   // The kings keep their names; the attacker's name goes with it when the
   // board is turned round.
   for (Color c : {BLACK, WHITE}) {
@@ -489,9 +474,6 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
     transcode::utf8ToCp932(encode(std::u32string(1, kingName[c])), name, nullptr);
     problem.kingNames[c == attacker ? 0 : 1] = name;
   }
-  problem.defenderHand = !handLine[~attacker] || remaining[~attacker] ? Problem::DefenderHand::Remaining
-                         : emptyHand                                  ? Problem::DefenderHand::None
-                                                                      : Problem::DefenderHand::Explicit;
   return true;
 }
 

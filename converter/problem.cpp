@@ -33,15 +33,42 @@ Move turnedMove(Move m) {
                     : Move::board(turned(m.from()), turned(m.to()), m.promotes());
 }
 
-void setStart(Problem& problem, const Position& start, const std::vector<Move>& moves) {
+bool completeHands(Position& pos, Color toMove, const HandsStated& hands) {
+  for (Color side : {BLACK, WHITE}) {
+    if (hands.allRemaining[side] && !giveRemainingPieces(pos, side)) return false;
+  }
+  if (!hands.stated[~toMove] && !hands.allRemaining[~toMove] && !giveRemainingPieces(pos, ~toMove)) return false;
+  pos.setSideToMove(toMove);
+  return true;
+}
+
+bool checkDefender(const Position& start, std::string* why) {
+  const Color defender = ~start.sideToMove();
+  if (start.kingSquare(defender) == NO_SQUARE) {
+    *why = "the side not to move (the defender) has no king";
+    return false;
+  }
+  if (start.inCheck(defender)) {
+    *why = "the side not to move is in check";
+    return false;
+  }
+  return true;
+}
+
+void setStart(Problem& problem, Position start, const std::vector<Move>& moves, bool defenderRemaining) {
   problem.moves.clear();
   if (start.sideToMove() == BLACK) {
     problem.start = start;
     problem.moves = moves;
-    return;
+  } else {
+    problem.start = turnedRound(start);
+    for (Move m : moves) problem.moves.push_back(turnedMove(m));
   }
-  problem.start = turnedRound(start);
-  for (Move m : moves) problem.moves.push_back(turnedMove(m));
+  bool emptyHand = true;
+  for (int t = PAWN; t <= ROOK; ++t) emptyHand = emptyHand && problem.start.hand(WHITE, PieceType(t)) == 0;
+  problem.defenderHand = defenderRemaining ? Problem::DefenderHand::Remaining
+                         : emptyHand       ? Problem::DefenderHand::None
+                                           : Problem::DefenderHand::Explicit;
 }
 
 bool isLegalMove(Position& pos, Move m) {

@@ -34,10 +34,32 @@ struct InputError {
 shogi::Position turnedRound(const shogi::Position& pos);
 shogi::Move turnedMove(shogi::Move m);
 
-// Sets the problem's start and moves from a position with the attacker to
-// move and the moves played from it; a position where White attacks is
-// turned round, and its moves with it.
-void setStart(Problem& problem, const shogi::Position& start, const std::vector<shogi::Move>& moves);
+// How a diagram states each side's hand: at all, and as "all remaining
+// pieces" (残り全部, 00AL).
+struct HandsStated {
+  bool stated[2] = {false, false};
+  bool allRemaining[2] = {false, false};
+  // The hand holds every piece placed nowhere else: so stated, or not stated.
+  bool remaining(shogi::Color c) const { return !stated[c] || allRemaining[c]; }
+};
+
+// Completes the hands of a diagram once read: a side stated as holding all
+// remaining pieces gets them, and so does the defender (the side not to
+// move) when its hand is not stated. Sets the side to move. False when the
+// position holds more of a kind than the set has.
+bool completeHands(shogi::Position& pos, shogi::Color toMove, const HandsStated& hands);
+
+// Whether the side not to move can be the defender: it has a king and is not
+// in check. False with *why otherwise.
+bool checkDefender(const shogi::Position& start, std::string* why);
+
+// Sets the problem's start, moves and defender's hand from a position with
+// the attacker to move and the moves played from it; a position where White
+// attacks is turned round, and its moves with it. The defender's hand is
+// written as all remaining pieces when `defenderRemaining`, else as なし
+// when empty, else explicitly.
+void setStart(Problem& problem, shogi::Position start, const std::vector<shogi::Move>& moves,
+              bool defenderRemaining);
 
 // Whether a move read from an input is legal in the position.
 bool isLegalMove(shogi::Position& pos, shogi::Move m);

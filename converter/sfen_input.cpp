@@ -65,9 +65,7 @@ bool readSfen(const std::string& text, Problem& problem, InputError* error) {
   if (i < t.size() && !t[i].text.empty() && std::isdigit(static_cast<unsigned char>(t[i].text[0]))) ++i;
   if (i < t.size() && t[i].text == "moves") ++i;
 
-  const Color attacker = given.sideToMove();
-  if (given.kingSquare(~attacker) == NO_SQUARE) return fail(line, "the side not to move (the defender) has no king");
-  if (given.inCheck(~attacker)) return fail(line, "the side not to move is in check");
+  if (!checkDefender(given, &why)) return fail(line, why);
 
   Position pos = given;
   std::vector<Move> moves;
@@ -79,10 +77,7 @@ bool readSfen(const std::string& text, Problem& problem, InputError* error) {
     pos.doMove(m);
     moves.push_back(m);
   }
-  setStart(problem, given, moves);
-  bool empty = true;
-  for (int k = PAWN; k <= ROOK; ++k) empty = empty && problem.start.hand(WHITE, PieceType(k)) == 0;
-  problem.defenderHand = empty ? Problem::DefenderHand::None : Problem::DefenderHand::Explicit;
+  setStart(problem, given, moves, false);  // an SFEN states every hand
   return true;
 }
 

@@ -50,9 +50,6 @@ void findProgramDirectory(const ArgumentList& arguments) {
   if (!platform::shortPath(full, programDirectory, sizeof programDirectory)) {
     failWithSystemError("tsuka.exe8.3形式パス取得エラー", "");
   }
-  // The converter writes KZSHOW.KDB into this directory; it learns where
-  // from its environment.
-  platform::setChildEnvironment("TSUKA_PROGRAM_DIR", programDirectory);
 }
 
 // A verdict on move N: the template takes N first, then the program name.
@@ -82,6 +79,9 @@ int runChecker(int count, char** values) {
   cp932::copyText(programName, sizeof programName, baseName(arguments.values[0]));
   std::fprintf(stderr, "%s %s - %s\n", programName, kVersion, kCopyright);
   findProgramDirectory(arguments);
+  // The converter writes KZSHOW.KDB into the program directory; it learns
+  // where from its environment.
+  platform::setChildEnvironment("TSUKA_PROGRAM_DIR", programDirectory);
 
   takeStartOption(arguments);
   if (arguments.count < 2) {
