@@ -1,6 +1,5 @@
 // Runs the built solver as the checker does: an input file in, an output
 // file out, in a directory of its own and without a controlling terminal.
-// Then the checker with the solver on the bundled example problems.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -196,41 +195,4 @@ TEST_F(Solver, RefusesWhatItCannotDo) {
 }
 
 // The checker with our solver on the bundled examples, as the README runs it.
-class Examples : public testing::Test {
- protected:
-  TempDir dir;
-  void SetUp() override {
-    installProgram(TSUKA_BINARY, dir / "tsuka");
-    installProgram(MATESOLVER_BINARY, dir / "KZ.EXE");
-  }
-  ProcessResult check(const std::string& example, std::vector<std::string> options) {
-    writeFile(dir / example, readFile(std::string(EXAMPLES_DIR) + "/" + example));
-    std::vector<std::string> argv = {"./tsuka", example};
-    argv.insert(argv.end(), options.begin(), options.end());
-    return runProcess(dir.path(), argv);
-  }
-};
-
-TEST_F(Examples, VerdictsEndToEnd) {
-  const std::string banner = "tsuka 0.09 - Copyright (C) 2026 the tsuka developers\n";
-  struct Run {
-    const char* example;
-    std::vector<std::string> options;
-    int status;
-    std::string err;
-  };
-  const std::vector<Run> runs = {
-      {"tsume5.kdb", {"/L2"}, 0, banner + "tsuka: 指定詰手順が成立しています。\n"},
-      // At /L0 the defender's equally long defence at move 4 counts.
-      {"tsume5.kdb", {}, 1, banner + "tsuka: 指定詰手順 4手目の図で余詰がありました。\n..."},
-      {"yozume3.kdb", {"/L2"}, 1, banner + "tsuka: 指定詰手順 1手目の図で余詰がありました。\n..."},
-      {"bakazume3.kdb", {}, 0, banner + "tsuka: 指定詰手順が成立しています。\n"},
-  };
-  for (const Run& run : runs) {
-    ProcessResult r = check(run.example, run.options);
-    EXPECT_EQ(r.status, run.status) << run.example;
-    EXPECT_EQ(r.err, run.err) << run.example;
-  }
-}
-
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <stdlib.h>
 
 #include "tsuka/platform/platform.h"
 
@@ -71,9 +72,18 @@ void writeText(std::FILE* file, const char* text) { std::fputs(text, file); }
 void closeTextFile(std::FILE* file) { std::fclose(file); }
 
 bool runProgram(const char* const* arguments) {
-  // The C runtime joins the arguments with single blanks, without quoting,
-  // and looks the program up in the current directory, then along the PATH.
-  const intptr_t rc = _spawnvp(_P_WAIT, arguments[0], arguments);
+  // The program is looked up in the current directory, then along the PATH,
+  // by the C runtime's own search; _spawnvp's search is not used, as some
+  // runtimes stop it at the first directory of the PATH.
+  char program[_MAX_PATH];
+  _searchenv(arguments[0], "PATH", program);
+  if (program[0] == '\0') {
+    errno = ENOENT;
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return false;
+  }
+  // The C runtime joins the arguments with single blanks, without quoting.
+  const intptr_t rc = _spawnv(_P_WAIT, program, arguments);
   return rc != -1;
 }
 
