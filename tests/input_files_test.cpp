@@ -153,9 +153,10 @@ TEST_F(InputFiles, StepFileReplaysRebirths) {
 
 TEST_F(InputFiles, UnopenableInputFileFails) {
   load("手数：0\n");
-  std::snprintf(programDirectory, sizeof programDirectory, "%s", (dir / "missing").c_str());
-  EXPECT_FAILS_WITH(writeWholeProblemFile(), "tsuka: KZIファイルオープンエラー - " + (dir / "missing/TSUKA000.KZI") +
-                                                 " (wt)\ntsuka: (2) No such file or directory\n");
+  std::snprintf(programDirectory, sizeof programDirectory, "%s", missingDirectory().c_str());
+  EXPECT_FAILS_WITH(writeWholeProblemFile(), "tsuka: KZIファイルオープンエラー - " +
+                                                 joinPath(missingDirectory(), "TSUKA000.KZI") + " (wt)\n" +
+                                                 systemErrorLine(directoryNotFound()));
 }
 
 }  // namespace

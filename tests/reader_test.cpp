@@ -166,10 +166,10 @@ TEST_F(ReaderTest, FailuresEndTheRun) {
   EXPECT_FAILS_WITH(read("条件：異王（Ａ）\n"), "tsuka: 条件「異王」が解析できません。\n");
 
   resetChecker();
-  std::string missing = dir / "missing.kdb";
+  std::string missing = joinPath(missingDirectory(), "missing.kdb");
   std::snprintf(databasePath, sizeof databasePath, "%s", missing.c_str());
-  EXPECT_FAILS_WITH(readProblemFile(), "tsuka: KDBファイルオープンエラー - " + missing +
-                                           " (rt)\ntsuka: (2) No such file or directory\n");
+  EXPECT_FAILS_WITH(readProblemFile(),
+                    "tsuka: KDBファイルオープンエラー - " + missing + " (rt)\n" + systemErrorLine(directoryNotFound()));
 }
 
 TEST(TrimHeaderValue, TrimsTheEndOnly) {

@@ -9,21 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "support/checker_state.h"
 #include "support/process.h"
-#include "tsuka/platform/platform.h"
 
 namespace {
 
 const std::string kBanner = "tsuka 0.09 - Copyright (C) 2026 the tsuka developers\n";
 const std::string kUsage = "入力形式: tsuka [/N<n>] <詰手順ファイル> [<ｋｚオプションリスト>]\n";
 const std::string kTsuka = std::string("tsuka") + kProgramSuffix;
-
-// The second line of a system error report: the C library's error number and
-// the system's text for its own code.
-std::string line2(int errorNumber, int code) {
-  return "tsuka: (" + std::to_string(errorNumber) + ") " + withoutCarriageReturns(platform::errorText(code)) + "\n";
-}
-std::string line2(SystemFailure failure) { return line2(failure.errorNumber, failure.code); }
 
 // The PATH with `directory` in front.
 std::string pathWith(const std::string& directory) {
@@ -70,7 +63,7 @@ TEST_F(Tsuka, StartOptionsThatAreNotOptionsNameTheProblemFile) {
   for (const char* argument : {"/N0", "/N", "/Nx", "/N-2", "/M3"}) {
     ProcessResult r = run({argument});
     EXPECT_EQ(r.err, kBanner + "tsuka: 詰手順ファイル8.3形式パス取得エラー - \n" +
-                         line2(0, fileNotFound().code) + "...")
+                         systemErrorLine({0, fileNotFound().code}) + "...")
         << argument;
     EXPECT_EQ(r.status, 1);
   }
@@ -111,14 +104,14 @@ TEST_F(Tsuka, ProgramDirectoryTooLongIsRefused) {
   }
   ProcessResult r = run({}, program);
   if (r.status == 127 && r.err.empty()) GTEST_SKIP() << "this system starts no program from a directory of 300 bytes";
-  EXPECT_EQ(r.err, kBanner + "tsuka: tsuka.exe8.3形式パス取得エラー - \n" + line2(0, nameTooLong().code) + "...");
+  EXPECT_EQ(r.err, kBanner + "tsuka: tsuka.exe8.3形式パス取得エラー - \n" + systemErrorLine({0, nameTooLong().code}) + "...");
 }
 
 TEST_F(Tsuka, PathsTooLongForTheirBuffersAreRefused) {
   std::string name = std::string(300 - dir.path().size(), 'p') + ".kdb";
   ProcessResult r = run({name});
   EXPECT_EQ(r.err, kBanner + "tsuka: 詰手順ファイルフルパス取得エラー - " + name + "\n" +
-                       line2(0, nameTooLong().code) + "...");
+                       systemErrorLine({0, nameTooLong().code}) + "...");
 
   // The converter's output path in a program directory of 247 bytes: the
   // directory fits its buffer, the path of the converter's output not. The
@@ -130,21 +123,21 @@ TEST_F(Tsuka, PathsTooLongForTheirBuffersAreRefused) {
   writeFile(dir / "p.kif", "");
   r = runProcess(dir.path(), {joinPath(shortPathOf(deep), kTsuka), "p.kif"}, {"FAKE_PLAN=" + (dir / "plan")});
   EXPECT_EQ(r.err, kBanner + "tsuka: KDBファイルオープンエラー - " + joinPath(shortPathOf(deep), "KZSHOW.KDB") +
-                       " (rt)\n" + line2(nameTooLong()) + "...") << r.status;
+                       " (rt)\n" + systemErrorLine(nameTooLong()) + "...") << r.status;
 }
 
 TEST_F(Tsuka, ProblemFileThatCannotBeOpened) {
   makeDirectory(dir / "problem.kdb");
   ProcessResult r = run({"problem.kdb"});
   EXPECT_EQ(r.err, kBanner + "tsuka: 詰手順ファイルオープンエラー - " + (dir / "problem.kdb") +
-                       " (rt)\n" + line2(directoryOpened()) + "...");
+                       " (rt)\n" + systemErrorLine(directoryOpened()) + "...");
 }
 
 TEST_F(Tsuka, OtherExtensionsGoThroughTheConverter) {
   for (const char* name : {"problem.Kdb", "problem.txt", "problem", "problem.kif"}) {
     writeFile(dir / name, "");
     ProcessResult r = run({name});
-    EXPECT_EQ(r.err, kBanner + "tsuka: kzshow起動エラー - KZSHOW.EXE\n" + line2(programNotFound()) + "...")
+    EXPECT_EQ(r.err, kBanner + "tsuka: kzshow起動エラー - KZSHOW.EXE\n" + systemErrorLine(programNotFound()) + "...")
         << name;
   }
 }
@@ -155,7 +148,7 @@ TEST_F(Tsuka, ConverterThatWritesNothing) {
   ProcessResult r = run({"problem.kif"});
   EXPECT_EQ(readFile(dir / "args"), "KZSHOW.EXE\n" + shortPathOf(dir / "problem.kif") + "\n--\n");
   EXPECT_EQ(r.err, kBanner + "tsuka: KDBファイルオープンエラー - " + work("KZSHOW.KDB") + " (rt)\n" +
-                       line2(fileNotFound()) + "...");
+                       systemErrorLine(fileNotFound()) + "...");
 }
 
 TEST_F(Tsuka, ParseErrorsPrintOneLine) {
@@ -364,12 +357,12 @@ TEST_F(TsukaChecks, FairyPieceUsesTheOtherSolver) {
 TEST_F(TsukaChecks, SolverFailures) {
   writeFile(dir / "p.kdb", kThreeMoves);
   ProcessResult r = run({"p.kdb"});
-  EXPECT_EQ(r.err, kBanner + "tsuka: ｋｚ起動エラー - KZ.EXE\n" + line2(programNotFound()) + "...");
+  EXPECT_EQ(r.err, kBanner + "tsuka: ｋｚ起動エラー - KZ.EXE\n" + systemErrorLine(programNotFound()) + "...");
 
   fake("KZ.EXE", "KZ.EXE log args\n");  // runs, writes nothing
   r = run({"p.kdb"});
   EXPECT_EQ(r.err, kBanner + "tsuka: ｋｚ出力ファイルオープンエラー - " + work("TSUKA000.KZO") + " (rt)\n" +
-                       line2(fileNotFound()) + "...");
+                       systemErrorLine(fileNotFound()) + "...");
 }
 
 TEST_F(TsukaChecks, WorkFilesLiveInTheProgramDirectory) {
@@ -388,7 +381,7 @@ TEST_F(TsukaChecks, WorkFilesLiveInTheProgramDirectory) {
   ProcessResult r = runProcess(workDirectory, {joinPath(bin, kTsuka), "/N3", "p.kdb"},
                                {"FAKE_PLAN=" + (dir / "plan"), pathWith(dir.path())});
   EXPECT_EQ(r.err, kBanner + "tsuka: ｋｚ出力ファイルオープンエラー - " + joinPath(shortPathOf(bin), "TSUKA003.KZO") +
-                       " (rt)\n" + line2(fileNotFound()) + "...");
+                       " (rt)\n" + systemErrorLine(fileNotFound()) + "...");
   EXPECT_TRUE(fileExists(joinPath(bin, "TSUKA000.KZI"))) << "not in the current directory";
   EXPECT_FALSE(fileExists(joinPath(workDirectory, "tsuka009.kzi")));
   EXPECT_TRUE(fileExists(joinPath(bin, "TSUKA003.KZI")));

@@ -30,6 +30,10 @@ class TempDir {
   std::string path_;
 };
 
+// A directory under the system's temporary directory that no test makes:
+// the same in every process, also in the processes a death test starts.
+std::string missingDirectory();
+
 void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
@@ -48,6 +52,7 @@ struct SystemFailure {
   int code;
 };
 SystemFailure fileNotFound();     // a file opened for reading that is not there
+SystemFailure directoryNotFound();  // a file opened in a directory that is not there
 SystemFailure programNotFound();  // a program started by name that is not there
 SystemFailure nameTooLong();      // a path refused for its length
 SystemFailure directoryOpened();  // a directory opened as a file

@@ -26,6 +26,12 @@ TempDir::TempDir() {
   throw std::runtime_error("no temporary directory could be made");
 }
 
+std::string missingDirectory() {
+  std::string base = std::filesystem::temp_directory_path().string();
+  while (base.size() > 1 && (base.back() == '/' || base.back() == '\\')) base.pop_back();
+  return joinPath(base, "tsuka-missing");
+}
+
 TempDir::~TempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);

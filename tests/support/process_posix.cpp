@@ -15,6 +15,7 @@ const char kProgramSuffix[] = "";
 std::string shortPathOf(const std::string& path) { return path; }
 
 SystemFailure fileNotFound() { return {ENOENT, ENOENT}; }
+SystemFailure directoryNotFound() { return {ENOENT, ENOENT}; }
 SystemFailure programNotFound() { return {ENOENT, ENOENT}; }
 SystemFailure nameTooLong() { return {ENAMETOOLONG, ENAMETOOLONG}; }
 SystemFailure directoryOpened() { return {EISDIR, EISDIR}; }

@@ -20,6 +20,7 @@ std::string shortPathOf(const std::string& path) {
 
 // The C runtime's error number with the system's code of the failing call.
 SystemFailure fileNotFound() { return {ENOENT, ERROR_FILE_NOT_FOUND}; }
+SystemFailure directoryNotFound() { return {ENOENT, ERROR_PATH_NOT_FOUND}; }
 SystemFailure programNotFound() { return {ENOENT, ERROR_FILE_NOT_FOUND}; }
 SystemFailure nameTooLong() { return {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE}; }
 SystemFailure directoryOpened() { return {EACCES, ERROR_ACCESS_DENIED}; }
