@@ -244,7 +244,16 @@ void MateSearch::checkLimits() {
   limits.poll(nodes);
 }
 
-bool MateSearch::onPath(uint64_t key) const { return std::find(path_.begin(), path_.end(), key) != path_.end(); }
+bool MateSearch::onPath(uint64_t board, PackedHand attacker, PackedHand defender) const {
+  for (const PathEntry& e : path_) {
+    if (e.board != board) continue;
+    if (e.exactOnly ? (e.attacker == attacker && e.defender == defender)
+                    : (handCovers(e.attacker, attacker) && handCovers(defender, e.defender))) {
+      return true;
+    }
+  }
+  return false;
+}
 
 MateSearch::Option MateSearch::firstLook(Position& pos, int bound) {
   MoveList checks;
@@ -439,8 +448,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
     if (e.state == TranspositionTable::PROVEN) return Result{0, INF, e.length, false, e.best, e.proofHand};
     if (e.state == TranspositionTable::DISPROVEN) return Result{INF, 0, 0, false, Move{}};
   }
-  const uint64_t fullKey = pos.key();
-  if (onPath(fullKey)) return Result{INF, 0, 0, true, Move{}};
+  if (onPath(key, attacker, defender)) return Result{INF, 0, 0, true, Move{}};
   ++nodes;
   checkLimits();
   const uint64_t startNodes = nodes;
@@ -454,7 +462,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
   }
 
   if (!finished) {
-    path_.push_back(fullKey);
+    path_.push_back(PathEntry{key, attacker, defender, root});
     for (;;) {
       if (!attackerToMove) activateDrops(pos, bound, begin);
       uint32_t pn, dn;
@@ -594,7 +602,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
 }
 
 MateSearch::Result MateSearch::solve(Position& pos, bool attackerToMove, int bound, Move excluded) {
-  std::vector<uint64_t> outerPath;
+  std::vector<PathEntry> outerPath;
   outerPath.swap(path_);  // a line of its own
   // A copy: a search that a limit stops leaves it in the middle of a line.
   Position work = pos;

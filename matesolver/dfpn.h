@@ -186,11 +186,20 @@ class MateSearch {
   uint32_t replyCount(shogi::Position& pos);
   void reset();
   void checkLimits();
-  bool onPath(uint64_t key) const;
+  // A position on the line being searched, for the repetition test.
+  struct PathEntry {
+    uint64_t board;
+    shogi::PackedHand attacker, defender;
+    bool exactOnly;  // the root with an excluded move: only the same position repeats it
+  };
+  // Whether the line already went through this board with hands at least as
+  // good for the attacker: a mate from here would mate from there within the
+  // same plies, so this line need not go on.
+  bool onPath(uint64_t board, shogi::PackedHand attacker, shogi::PackedHand defender) const;
 
   TranspositionTable table_;
   std::vector<Child> children_;  // a stack: each search frame owns a range
-  std::vector<uint64_t> path_;
+  std::vector<PathEntry> path_;
   uint64_t nextLimitCheck_ = 0;
 };
 
