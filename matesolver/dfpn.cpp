@@ -129,6 +129,16 @@ TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand att
   return result;
 }
 
+void TranspositionTable::prefetch(uint64_t key, PackedHand attacker, PackedHand defender, int bound) const {
+  key = tableKey(key);
+  const TTEntry* c = cluster(key);
+  const TTEntry* u = cluster(unknownKey(key, attacker, defender, bound));
+  __builtin_prefetch(c);
+  __builtin_prefetch(c + 2);
+  __builtin_prefetch(u);
+  __builtin_prefetch(u + 2);
+}
+
 uint64_t TranspositionTable::unknownKey(uint64_t key, PackedHand attacker, PackedHand defender, int bound) {
   uint64_t h = key ^ ((uint64_t(attacker) << 32 | defender) * 0x9E3779B97F4A7C15ull) ^
                (uint64_t(uint16_t(bound)) * 0xD6E8FEB86659FD93ull);
@@ -334,6 +344,11 @@ bool MateSearch::expandAttacker(Position& pos, int bound, Move excluded, Result&
   generateChecks(pos, checks);
   const int childBound = normalise(false, bound - 1);
   for (Move m : checks) {
+    pos.doMove(m);
+    table_.prefetch(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound);
+    pos.undoMove(m);
+  }
+  for (Move m : checks) {
     if (m == excluded) continue;
     pos.doMove(m);
     Child c{};
@@ -416,6 +431,14 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
         done = Result{INF, 0, 0, false, Move{}};
         return true;
       }
+    }
+  }
+  if (bound >= 2) {
+    const int childBound = normalise(true, bound - 1);
+    for (Move r : replies) {
+      pos.doMove(r);
+      table_.prefetch(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound);
+      pos.undoMove(r);
     }
   }
   // Drops on one square are taken one at a time: the next one joins the

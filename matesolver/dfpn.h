@@ -62,6 +62,9 @@ class TranspositionTable {
 
   explicit TranspositionTable(size_t megabytes);
   Probe probe(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound) const;
+  // Starts loading what probe will read, so that the probes of a node's
+  // children wait for memory together rather than one after another.
+  void prefetch(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound) const;
   void storeProven(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int length,
                    shogi::Move best, uint32_t work);
   void storeDisproven(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound,
