@@ -13,6 +13,8 @@ using namespace shogi;
 namespace {
 
 constexpr uint32_t INF = INFINITE_PN;
+// The largest bound an entry can hold: a disproof under it holds for every bound.
+constexpr int MAX_BOUND = INT16_MAX;
 
 uint32_t add(uint32_t a, uint32_t b) { return std::min<uint64_t>(uint64_t(a) + b, INF); }
 
@@ -73,8 +75,11 @@ TranspositionTable::TranspositionTable(size_t megabytes) {
   size_t clusters = 1;
   while (clusters * 2 * CLUSTER * sizeof(TTEntry) <= bytes) clusters *= 2;
   count_ = clusters * CLUSTER;
-  entries_.reset(static_cast<TTEntry*>(allocateTable(count_ * sizeof(TTEntry))));
-  if (!entries_) throw std::bad_alloc();
+  constexpr size_t line = 64;
+  memory_.reset(allocateTable(count_ * sizeof(TTEntry) + line));
+  if (!memory_) throw std::bad_alloc();
+  const uintptr_t start = (reinterpret_cast<uintptr_t>(memory_.get()) + line - 1) & ~uintptr_t(line - 1);
+  entries_ = reinterpret_cast<TTEntry*>(start);
   mask_ = clusters - 1;
 }
 
@@ -83,6 +88,10 @@ TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand att
   key = tableKey(key);
   Probe result;
   const TTEntry* c = cluster(key);
+  // Both clusters are fetched at once: most probes end in the second one.
+  const TTEntry* u = cluster(unknownKey(key, attacker, defender, bound));
+  __builtin_prefetch(u);
+  __builtin_prefetch(u + 2);
   for (size_t i = 0; i < CLUSTER; ++i) {
     const TTEntry& e = c[i];
     if (e.key != key) continue;
@@ -95,6 +104,7 @@ TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand att
         result.length = e.depth;
         result.best = Move{e.best};
         result.proofHand = e.attacker;
+        result.found = true;
         return result;
       }
     } else if (e.state == DISPROVEN) {
@@ -102,18 +112,43 @@ TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand att
         result.state = DISPROVEN;
         result.pn = INF;
         result.dn = 0;
+        result.found = true;
         return result;
       }
-    } else if (e.state == UNKNOWN && e.attacker == attacker && e.defender == defender && e.depth == bound) {
+    }
+  }
+  for (size_t i = 0; i < CLUSTER; ++i) {
+    const TTEntry& e = u[i];
+    if (e.key == key && e.state == UNKNOWN && e.attacker == attacker && e.defender == defender && e.depth == bound) {
       result.pn = e.pn;
       result.dn = e.dn;
+      result.found = true;
+      break;
     }
   }
   return result;
 }
 
-TTEntry& TranspositionTable::slotFor(uint64_t key, PackedHand attacker, PackedHand defender, uint8_t state, int depth) {
-  TTEntry* c = cluster(key);
+void TranspositionTable::prefetch(uint64_t key, PackedHand attacker, PackedHand defender, int bound) const {
+  key = tableKey(key);
+  const TTEntry* c = cluster(key);
+  const TTEntry* u = cluster(unknownKey(key, attacker, defender, bound));
+  __builtin_prefetch(c);
+  __builtin_prefetch(c + 2);
+  __builtin_prefetch(u);
+  __builtin_prefetch(u + 2);
+}
+
+uint64_t TranspositionTable::unknownKey(uint64_t key, PackedHand attacker, PackedHand defender, int bound) {
+  uint64_t h = key ^ ((uint64_t(attacker) << 32 | defender) * 0x9E3779B97F4A7C15ull) ^
+               (uint64_t(uint16_t(bound)) * 0xD6E8FEB86659FD93ull);
+  h ^= h >> 31;
+  h *= 0xBF58476D1CE4E5B9ull;
+  return h ^ (h >> 29);
+}
+
+TTEntry& TranspositionTable::slotFor(TTEntry* c, uint64_t key, PackedHand attacker, PackedHand defender, uint8_t state,
+                                     int depth) {
   TTEntry* victim = nullptr;
   for (size_t i = 0; i < CLUSTER; ++i) {
     TTEntry& e = c[i];
@@ -136,7 +171,7 @@ TTEntry& TranspositionTable::slotFor(uint64_t key, PackedHand attacker, PackedHa
 void TranspositionTable::storeProven(uint64_t key, PackedHand attacker, PackedHand defender, int length, Move best,
                                      uint32_t work) {
   key = tableKey(key);
-  TTEntry& e = slotFor(key, attacker, defender, PROVEN, length);
+  TTEntry& e = slotFor(cluster(key), key, attacker, defender, PROVEN, length);
   if (e.state == PROVEN && e.depth <= length) return;
   e = TTEntry{key, attacker, defender, 0, INF, best.raw, int16_t(length), PROVEN, workLog(work)};
 }
@@ -144,7 +179,7 @@ void TranspositionTable::storeProven(uint64_t key, PackedHand attacker, PackedHa
 void TranspositionTable::storeDisproven(uint64_t key, PackedHand attacker, PackedHand defender, int bound,
                                         uint32_t work) {
   key = tableKey(key);
-  TTEntry& e = slotFor(key, attacker, defender, DISPROVEN, bound);
+  TTEntry& e = slotFor(cluster(key), key, attacker, defender, DISPROVEN, bound);
   if (e.state == DISPROVEN && e.depth >= bound) return;
   e = TTEntry{key, attacker, defender, INF, 0, 0, int16_t(bound), DISPROVEN, workLog(work)};
 }
@@ -152,12 +187,23 @@ void TranspositionTable::storeDisproven(uint64_t key, PackedHand attacker, Packe
 void TranspositionTable::storeUnknown(uint64_t key, PackedHand attacker, PackedHand defender, int bound, uint32_t pn,
                                       uint32_t dn, uint32_t work) {
   key = tableKey(key);
-  TTEntry& e = slotFor(key, attacker, defender, UNKNOWN, bound);
+  TTEntry& e = slotFor(cluster(unknownKey(key, attacker, defender, bound)), key, attacker, defender, UNKNOWN, bound);
   e = TTEntry{key, attacker, defender, pn, dn, 0, int16_t(bound), UNKNOWN, workLog(work)};
 }
 
+void TranspositionTable::forgetUnknown(uint64_t key, PackedHand attacker, PackedHand defender, int bound) {
+  key = tableKey(key);
+  TTEntry* c = cluster(unknownKey(key, attacker, defender, bound));
+  for (size_t i = 0; i < CLUSTER; ++i) {
+    TTEntry& e = c[i];
+    if (e.key == key && e.state == UNKNOWN && e.attacker == attacker && e.defender == defender && e.depth == bound) {
+      e = TTEntry{};
+    }
+  }
+}
+
 size_t TranspositionTable::used() const {
-  const TTEntry* e = entries_.get();
+  const TTEntry* e = entries_;
   return size_t(std::count_if(e, e + count_, [](const TTEntry& x) { return x.state != EMPTY_SLOT; }));
 }
 
@@ -208,18 +254,37 @@ void MateSearch::checkLimits() {
   limits.poll(nodes);
 }
 
-bool MateSearch::onPath(uint64_t key) const { return std::find(path_.begin(), path_.end(), key) != path_.end(); }
+bool MateSearch::onPath(uint64_t board, PackedHand attacker, PackedHand defender) const {
+  for (const PathEntry& e : path_) {
+    if (e.board != board) continue;
+    if (e.exactOnly ? (e.attacker == attacker && e.defender == defender)
+                    : (handCovers(e.attacker, attacker) && handCovers(defender, e.defender))) {
+      return true;
+    }
+  }
+  return false;
+}
 
-MateSearch::Option MateSearch::firstLook(Position& pos) {
+MateSearch::Option MateSearch::firstLook(Position& pos, int bound) {
   MoveList checks;
   generateChecks(pos, checks);
-  if (checks.size == 0) return Option{INF, 0, 0, false};  // no check, no mate at any bound
+  const uint64_t key = pos.boardKey();
+  const PackedHand attacker = pos.packedHand(BLACK), defender = pos.packedHand(WHITE);
+  if (checks.size == 0) {
+    // No check, no mate at any bound.
+    table_.storeDisproven(key, attacker, defender, MAX_BOUND, 1);
+    return Option{INF, 0, 0, false};
+  }
   for (Move m : checks) {
     pos.doMove(m);
     const bool mated = !hasLegalMove(pos);
     pos.undoMove(m);
-    if (mated) return Option{0, INF, 1, false, dropUnit(m)};
+    if (mated) {
+      table_.storeProven(key, dropUnit(m), defender, 1, m, 1);
+      return Option{0, INF, 1, false, dropUnit(m)};
+    }
   }
+  table_.storeUnknown(key, attacker, defender, bound, 1, uint32_t(checks.size), 1);
   return Option{1, uint32_t(checks.size), 0, false};
 }
 
@@ -271,13 +336,18 @@ bool MateSearch::futileTestPosition(const Position& pos, Move drop, Square check
 
 MateSearch::Option MateSearch::probe(const Position& pos, int bound) const {
   const TranspositionTable::Probe e = table_.probe(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), bound);
-  return Option{e.pn, e.dn, e.length, false, e.proofHand};
+  return Option{e.pn, e.dn, e.length, false, e.proofHand, e.found};
 }
 
 bool MateSearch::expandAttacker(Position& pos, int bound, Move excluded, Result& done) {
   MoveList checks;
   generateChecks(pos, checks);
   const int childBound = normalise(false, bound - 1);
+  for (Move m : checks) {
+    pos.doMove(m);
+    table_.prefetch(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound);
+    pos.undoMove(m);
+  }
   for (Move m : checks) {
     if (m == excluded) continue;
     pos.doMove(m);
@@ -287,7 +357,7 @@ bool MateSearch::expandAttacker(Position& pos, int bound, Move excluded, Result&
     c.option[0] = probe(pos, childBound);
     // A position the table knows has replies; the others are counted (a
     // check without a reply mates).
-    if (c.option[0].pn == 1 && c.option[0].dn == 1) {
+    if (!c.option[0].known) {
       const uint32_t replies = replyCount(pos);
       if (replies == 0) {
         pos.undoMove(m);
@@ -295,6 +365,7 @@ bool MateSearch::expandAttacker(Position& pos, int bound, Move excluded, Result&
         return true;
       }
       c.option[0].pn = replies;
+      table_.storeUnknown(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound, replies, 1, 1);
     }
     // With no ply left after the defender's reply only futile drops can be
     // left to it.
@@ -312,8 +383,9 @@ void MateSearch::initReply(Position& pos, int bound, Child& c) {
     c.option[0] = Option{INF, 0, 0, false};  // no ply left to mate after it
   } else {
     pos.doMove(r);
-    c.option[0] = probe(pos, normalise(true, bound - 1));
-    if (c.option[0].pn == 1 && c.option[0].dn == 1) c.option[0] = firstLook(pos);
+    const int childBound = normalise(true, bound - 1);
+    c.option[0] = probe(pos, childBound);
+    if (!c.option[0].known) c.option[0] = firstLook(pos, childBound);
     pos.undoMove(r);
   }
   if (!futileRule || !r.isDrop()) return;
@@ -361,6 +433,14 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
       }
     }
   }
+  if (bound >= 2) {
+    const int childBound = normalise(true, bound - 1);
+    for (Move r : replies) {
+      pos.doMove(r);
+      table_.prefetch(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound);
+      pos.undoMove(r);
+    }
+  }
   // Drops on one square are taken one at a time: the next one joins the
   // search only once those before it are mated (see activateDrops).
   bool dropSeen[CELL_COUNT] = {};
@@ -391,8 +471,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
     if (e.state == TranspositionTable::PROVEN) return Result{0, INF, e.length, false, e.best, e.proofHand};
     if (e.state == TranspositionTable::DISPROVEN) return Result{INF, 0, 0, false, Move{}};
   }
-  const uint64_t fullKey = pos.key();
-  if (onPath(fullKey)) return Result{INF, 0, 0, true, Move{}};
+  if (onPath(key, attacker, defender)) return Result{INF, 0, 0, true, Move{}};
   ++nodes;
   checkLimits();
   const uint64_t startNodes = nodes;
@@ -406,7 +485,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
   }
 
   if (!finished) {
-    path_.push_back(fullKey);
+    path_.push_back(PathEntry{key, attacker, defender, root});
     for (;;) {
       if (!attackerToMove) activateDrops(pos, bound, begin);
       uint32_t pn, dn;
@@ -532,8 +611,12 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
     const uint32_t work = uint32_t(std::min<uint64_t>(nodes - startNodes + 1, UINT32_MAX));
     if (result.pn == 0) {
       table_.storeProven(key, result.proofHand, defender, result.length, result.best, work);
+      table_.forgetUnknown(key, attacker, defender, bound);
     } else if (result.dn == 0) {
-      if (!result.pathDependent) table_.storeDisproven(key, attacker, defender, bound, work);
+      if (!result.pathDependent) {
+        table_.storeDisproven(key, attacker, defender, bound, work);
+        table_.forgetUnknown(key, attacker, defender, bound);
+      }
     } else {
       table_.storeUnknown(key, attacker, defender, bound, result.pn, result.dn, work);
     }
@@ -542,7 +625,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
 }
 
 MateSearch::Result MateSearch::solve(Position& pos, bool attackerToMove, int bound, Move excluded) {
-  std::vector<uint64_t> outerPath;
+  std::vector<PathEntry> outerPath;
   outerPath.swap(path_);  // a line of its own
   // A copy: a search that a limit stops leaves it in the middle of a line.
   Position work = pos;

@@ -57,29 +57,42 @@ class TranspositionTable {
     int length = 0;
     shogi::Move best;
     shogi::PackedHand proofHand = 0;  // proven: the attacker's hand the proof needs
+    bool found = false;               // an entry matched
   };
 
   explicit TranspositionTable(size_t megabytes);
   Probe probe(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound) const;
+  // Starts loading what probe will read, so that the probes of a node's
+  // children wait for memory together rather than one after another.
+  void prefetch(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound) const;
   void storeProven(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int length,
                    shogi::Move best, uint32_t work);
   void storeDisproven(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound,
                       uint32_t work);
   void storeUnknown(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound,
                     uint32_t pn, uint32_t dn, uint32_t work);
+  // Drops the unresolved entry of a position that is now proven or disproven.
+  void forgetUnknown(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound);
   size_t used() const;
   size_t capacity() const { return count_; }
 
  private:
   static constexpr size_t CLUSTER = 4;
-  TTEntry* cluster(uint64_t key) { return &entries_.get()[((key >> 16) & mask_) * CLUSTER]; }
-  const TTEntry* cluster(uint64_t key) const { return &entries_.get()[((key >> 16) & mask_) * CLUSTER]; }
-  TTEntry& slotFor(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, uint8_t state, int depth);
+  // Proofs and disproofs of a board share its cluster, so that one probe
+  // sees them for every pair of hands. An unresolved entry matches one pair
+  // of hands and one bound only; it goes to a cluster of its own for them,
+  // since a board often comes with many hands and bounds.
+  TTEntry* cluster(uint64_t key) { return &entries_[((key >> 16) & mask_) * CLUSTER]; }
+  const TTEntry* cluster(uint64_t key) const { return &entries_[((key >> 16) & mask_) * CLUSTER]; }
+  static uint64_t unknownKey(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound);
+  TTEntry& slotFor(TTEntry* c, uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, uint8_t state,
+                   int depth);
   // Zeroed memory from calloc, so that a large table costs nothing until used.
   struct Free {
-    void operator()(TTEntry* p) const { std::free(p); }
+    void operator()(void* p) const { std::free(p); }
   };
-  std::unique_ptr<TTEntry, Free> entries_;
+  std::unique_ptr<void, Free> memory_;
+  TTEntry* entries_ = nullptr;  // in memory_, a cluster on two whole cache lines
   size_t count_ = 0;
   uint64_t mask_;
 };
@@ -135,6 +148,7 @@ class MateSearch {
     int length;  // of the proof of the position the option leads to
     bool pathDependent;
     shogi::PackedHand proofHand = 0;  // of that proof: the attacker's pieces in hand it uses
+    bool known = false;               // from the table
   };
   struct Child {
     shogi::Move move;
@@ -168,17 +182,27 @@ class MateSearch {
   Option probe(const shogi::Position& pos, int bound) const;
   // A first estimate of a position at the attacker's turn: proven when a
   // check mates at once, disproven when there is no check, else dn = the
-  // number of checks.
-  Option firstLook(shogi::Position& pos);
+  // number of checks. The estimate goes into the table under `bound`, so
+  // that the next expansion of the parent finds it there.
+  Option firstLook(shogi::Position& pos, int bound);
   // The number of replies at the defender's turn, drops on one square once.
   uint32_t replyCount(shogi::Position& pos);
   void reset();
   void checkLimits();
-  bool onPath(uint64_t key) const;
+  // A position on the line being searched, for the repetition test.
+  struct PathEntry {
+    uint64_t board;
+    shogi::PackedHand attacker, defender;
+    bool exactOnly;  // the root with an excluded move: only the same position repeats it
+  };
+  // Whether the line already went through this board with hands at least as
+  // good for the attacker: a mate from here would mate from there within the
+  // same plies, so this line need not go on.
+  bool onPath(uint64_t board, shogi::PackedHand attacker, shogi::PackedHand defender) const;
 
   TranspositionTable table_;
   std::vector<Child> children_;  // a stack: each search frame owns a range
-  std::vector<uint64_t> path_;
+  std::vector<PathEntry> path_;
   uint64_t nextLimitCheck_ = 0;
 };
 

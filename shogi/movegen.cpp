@@ -207,12 +207,20 @@ bool generateEvasions(Position& pos, MoveList& list, bool first) {
     }
   }
   if (checkers != 1) return list.size > 0;
-  // Other pieces capture the checker or step between.
+  // Other pieces capture the checker or step between. Such a move leaves
+  // the king safe unless the piece is pinned and leaves its line (the one
+  // checker is dealt with, and no other line opens).
   MoveList candidates;
   addMovesTo(pos, us, checker, king, candidates);
   for (int b = 0; b < betweenCount; ++b) addMovesTo(pos, us, between[b], king, candidates);
+  Blocker pins[16];
+  const int pinCount = candidates.size == 0 ? 0 : findBlockers(pos, them, us, king, pins);
   for (Move m : candidates) {
-    if (isLegal(pos, m)) {
+    bool legal = true;
+    for (int i = 0; i < pinCount; ++i) {
+      if (pins[i].square == m.from()) legal = staysOnLine(pos, king, pins[i], m.to());
+    }
+    if (legal) {
       list.add(m);
       if (first) return true;
     }

@@ -1,0 +1,129 @@
+// The mate search's transposition table: which stored results a probe
+// returns for which hands and bounds, and that many entries of one board
+// do not push each other out.
+#include <gtest/gtest.h>
+
+#include "matesolver/dfpn.h"
+
+namespace {
+
+using matesolver::TranspositionTable;
+using shogi::handUnit;
+using shogi::PackedHand;
+
+constexpr uint64_t kBoard = 0x5DEECE66DA3B1F27ull;
+constexpr PackedHand P = handUnit(shogi::PAWN), G = handUnit(shogi::GOLD), S = handUnit(shogi::SILVER),
+                     R = handUnit(shogi::ROOK);
+
+// Unresolved entries of one board, many hands and several bounds, as a long
+// problem produces them (pieces dropped and taken, positions reached at
+// different depths): each is found again with its own numbers.
+TEST(TranspositionTable, UnresolvedEntriesOfOneBoardDoNotCrowdEachOtherOut) {
+  TranspositionTable table(1);
+  struct Stored {
+    PackedHand attacker, defender;
+    int bound;
+    uint32_t pn, dn;
+  };
+  std::vector<Stored> stored;
+  uint32_t n = 2;
+  for (int pawns = 0; pawns < 6; ++pawns) {
+    for (int golds = 0; golds < 2; ++golds) {
+      for (int bound : {9, 11, 13}) {
+        stored.push_back({pawns * P + golds * G, (5 - pawns) * P + (1 - golds) * G, bound, n, n + 1});
+        n += 2;
+      }
+    }
+  }
+  for (const Stored& s : stored) table.storeUnknown(kBoard, s.attacker, s.defender, s.bound, s.pn, s.dn, 100);
+  for (const Stored& s : stored) {
+    const TranspositionTable::Probe e = table.probe(kBoard, s.attacker, s.defender, s.bound);
+    EXPECT_TRUE(e.found) << s.pn;
+    EXPECT_EQ(e.state, TranspositionTable::UNKNOWN) << s.pn;
+    EXPECT_EQ(e.pn, s.pn);
+    EXPECT_EQ(e.dn, s.dn);
+  }
+  // An unresolved entry answers for its own bound only.
+  EXPECT_FALSE(table.probe(kBoard, stored[0].attacker, stored[0].defender, 7).found);
+  EXPECT_FALSE(table.probe(kBoard, stored[0].attacker, stored[0].defender, 15).found);
+}
+
+// A proof of length 7 that uses a gold and a pawn from the attacker's hand,
+// against a defender holding a silver.
+TEST(TranspositionTable, AProofServesRicherAttackersPoorerDefendersAndLongerBounds) {
+  struct Row {
+    const char* what;
+    PackedHand attacker, defender;
+    int bound;
+    bool proven;
+  };
+  const Row rows[] = {
+      {"the same hands and bound", G + P, S, 7, true},
+      {"a longer bound", G + P, S, 21, true},
+      {"a shorter bound", G + P, S, 5, false},
+      {"the attacker holds more", G + P + R, S, 7, true},
+      {"the attacker lacks the pawn", G, S, 7, false},
+      {"the defender holds nothing", G + P, 0, 7, true},
+      {"the defender holds more", G + P, S + P, 7, false},
+  };
+  TranspositionTable table(1);
+  table.storeProven(kBoard, G + P, S, 7, shogi::Move::drop(shogi::GOLD, 40), 1000);
+  for (const Row& row : rows) {
+    const TranspositionTable::Probe e = table.probe(kBoard, row.attacker, row.defender, row.bound);
+    EXPECT_EQ(e.state == TranspositionTable::PROVEN, row.proven) << row.what;
+    if (row.proven) {
+      EXPECT_EQ(e.length, 7) << row.what;
+      EXPECT_EQ(e.proofHand, G + P) << row.what;
+      EXPECT_EQ(e.best, shogi::Move::drop(shogi::GOLD, 40)) << row.what;
+    }
+  }
+  // Another board, same cluster or not, knows nothing of it.
+  EXPECT_FALSE(table.probe(kBoard ^ 0x10000, G + P, S, 7).found);
+}
+
+// A disproof within 9 plies, the attacker holding a gold and the defender a
+// silver.
+TEST(TranspositionTable, ADisproofServesPoorerAttackersRicherDefendersAndShorterBounds) {
+  struct Row {
+    const char* what;
+    PackedHand attacker, defender;
+    int bound;
+    bool disproven;
+  };
+  const Row rows[] = {
+      {"the same hands and bound", G, S, 9, true},
+      {"a shorter bound", G, S, 3, true},
+      {"a longer bound", G, S, 11, false},
+      {"the attacker holds nothing", 0, S, 9, true},
+      {"the attacker holds more", G + P, S, 9, false},
+      {"the defender holds more", G, S + R, 9, true},
+      {"the defender holds nothing", G, 0, 9, false},
+  };
+  TranspositionTable table(1);
+  table.storeDisproven(kBoard, G, S, 9, 1000);
+  for (const Row& row : rows) {
+    const TranspositionTable::Probe e = table.probe(kBoard, row.attacker, row.defender, row.bound);
+    EXPECT_EQ(e.state == TranspositionTable::DISPROVEN, row.disproven) << row.what;
+  }
+}
+
+// A position settled within one bound gives up its unresolved entry for
+// that bound, and only that one.
+TEST(TranspositionTable, ForgettingAnUnresolvedEntryKeepsTheOthers) {
+  TranspositionTable table(1);
+  table.storeUnknown(kBoard, G + P, S, 9, 5, 7, 100);
+  table.storeUnknown(kBoard, G + P, S, 11, 6, 8, 100);
+  table.storeUnknown(kBoard, G, S, 9, 3, 4, 100);
+  table.forgetUnknown(kBoard, G + P, S, 9);
+  EXPECT_FALSE(table.probe(kBoard, G + P, S, 9).found);
+  const TranspositionTable::Probe longer = table.probe(kBoard, G + P, S, 11);
+  EXPECT_TRUE(longer.found);
+  EXPECT_EQ(longer.pn, 6u);
+  EXPECT_EQ(longer.dn, 8u);
+  const TranspositionTable::Probe poorer = table.probe(kBoard, G, S, 9);
+  EXPECT_TRUE(poorer.found);
+  EXPECT_EQ(poorer.pn, 3u);
+  EXPECT_EQ(table.used(), 2u);
+}
+
+}  // namespace
