@@ -57,6 +57,14 @@ SystemFailure programNotFound();  // a program started by name that is not there
 SystemFailure nameTooLong();      // a path refused for its length
 SystemFailure directoryOpened();  // a directory opened as a file
 
+// The program file a bare name stands for: the first one along `path`
+// (directories joined by kPathListSeparator) that programIn accepts; the
+// name itself when there is none.
+std::string lookUpProgram(const std::string& name, const std::string& path);
+// The program file `name` in `directory` ("" for the PATH's empty entry), or
+// "" when there is none there. One per system.
+std::string programIn(const std::string& directory, const std::string& name);
+
 struct ProcessResult {
   int status = -1;     // exit status, or -1 when it did not exit normally
   std::string out;     // everything written to standard output

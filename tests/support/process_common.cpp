@@ -58,6 +58,18 @@ void installProgram(const std::string& from, const std::string& to) {
                                        std::filesystem::perms::others_exec);
 }
 
+std::string lookUpProgram(const std::string& name, const std::string& path) {
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(kPathListSeparator[0], start);
+    if (end == std::string::npos) end = path.size();
+    std::string found = programIn(path.substr(start, end - start), name);
+    if (!found.empty()) return found;
+    start = end + 1;
+  }
+  return name;
+}
+
 std::string withoutCarriageReturns(const std::string& text) {
   // A text that already ends its lines in CR LF gains a second CR in text
   // mode: every CR in a run that ends in LF goes.

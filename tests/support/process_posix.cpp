@@ -20,18 +20,10 @@ SystemFailure programNotFound() { return {ENOENT, ENOENT}; }
 SystemFailure nameTooLong() { return {ENAMETOOLONG, ENAMETOOLONG}; }
 SystemFailure directoryOpened() { return {EISDIR, EISDIR}; }
 
-// The program a bare name stands for: the first executable file of that name
-// along `path`.
-static std::string lookUp(const std::string& name, const std::string& path) {
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find(':', start);
-    if (end == std::string::npos) end = path.size();
-    std::string candidate = joinPath(start == end ? "." : path.substr(start, end - start), name);
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return name;
+// An executable file; the PATH's empty entry stands for the current directory.
+std::string programIn(const std::string& directory, const std::string& name) {
+  std::string candidate = joinPath(directory.empty() ? "." : directory, name);
+  return access(candidate.c_str(), X_OK) == 0 ? candidate : "";
 }
 
 ProcessResult runProcess(const std::string& directory, const std::vector<std::string>& argv,
@@ -43,7 +35,7 @@ ProcessResult runProcess(const std::string& directory, const std::vector<std::st
     for (const std::string& entry : environment) {
       if (entry.rfind("PATH=", 0) == 0) path = entry.substr(5);
     }
-    program = lookUp(program, path);
+    program = lookUpProgram(program, path);
   }
   TempDir capture;
   std::string outPath = capture / "stdout";

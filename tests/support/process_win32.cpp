@@ -37,18 +37,9 @@ static std::string programFile(const std::string& path) {
   return "";
 }
 
-static std::string lookUp(const std::string& name, const std::string& path) {
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find(';', start);
-    if (end == std::string::npos) end = path.size();
-    if (end > start) {
-      std::string found = programFile(joinPath(path.substr(start, end - start), name));
-      if (!found.empty()) return found;
-    }
-    start = end + 1;
-  }
-  return name;
+// The PATH's empty entries name no directory.
+std::string programIn(const std::string& directory, const std::string& name) {
+  return directory.empty() ? "" : programFile(joinPath(directory, name));
 }
 
 static std::string nameOf(const std::string& entry) { return entry.substr(0, entry.find('=')); }
@@ -99,7 +90,7 @@ ProcessResult runProcess(const std::string& directory, const std::vector<std::st
   std::string block = environmentBlock(environment, &path);
   std::string program = argv[0];
   if (program.find_first_of("/\\") == std::string::npos) {
-    program = lookUp(program, path);
+    program = lookUpProgram(program, path);
   } else {
     std::filesystem::path full = std::filesystem::path(program).is_absolute()
                                      ? std::filesystem::path(program)
