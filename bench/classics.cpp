@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     const double start = now();
     std::string verdict;
     try {
-      verdict = search.attackerMates(input.position, input.plies, input.excluded) ? "mate" : "nomate";
+      verdict = search.attackerMates(input.position, input.plies, {input.excluded}) ? "mate" : "nomate";
     } catch (const matesolver::Interrupted&) {
       verdict = "timeout";
     }
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     if (verdict == "nomate" && beyond > 0) {
       try {
         for (int plies = input.plies + 2; plies <= input.plies + beyond && shortest == 0; plies += 2) {
-          if (search.attackerMates(input.position, plies, input.excluded)) shortest = plies;
+          if (search.attackerMates(input.position, plies, {input.excluded})) shortest = plies;
         }
       } catch (const matesolver::Interrupted&) {
       }

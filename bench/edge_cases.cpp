@@ -45,7 +45,7 @@ std::string answer(const std::string& sfen, int bound, double seconds, size_t ha
   search.limits.deadline = matesolver::monotonicMillis() + int64_t(seconds * 1000);
   std::string result;
   try {
-    result = search.attackerMates(input.position, input.plies, input.excluded) ? "mate" : "nomate";
+    result = search.attackerMates(input.position, input.plies, {input.excluded}) ? "mate" : "nomate";
   } catch (const matesolver::Interrupted&) {
     result = "timeout";
   }

@@ -1,5 +1,7 @@
 #include "matesolver/checks.h"
 
+#include <cstdlib>
+
 #include "shogi/movegen.h"
 
 namespace matesolver {
@@ -48,56 +50,76 @@ std::vector<Move> longerMate(Position& pos, int bound, MateSearch& mate) {
   return line;
 }
 
-CheckOutcome wholeStandard(const CheckInput& input, MateSearch& mate) {
-  CheckOutcome out;
+// A position after a move of the stated line (ply 0: the initial one).
+struct StatedPosition {
+  Position position;
+  int ply;
+};
+
+// Plays the stated line: every attacker move must check and no position may
+// come back. Returns the first fault in the order of the moves, the reading
+// fault of the input after the moves read, or nothing; `after` receives the
+// position after every move, the initial one first.
+std::string replayStated(const CheckInput& input, std::vector<StatedPosition>& after) {
   Position pos = input.position;
   const std::vector<Move>& moves = input.statedMoves;
-  // Replay: legal moves (checked when read), every attacker move a check;
-  // the first fault in the order of the moves is the one reported.
-  struct AfterAttack {
-    Position position;
-    int remaining;
-    int ply;
-  };
-  std::vector<AfterAttack> afterAttacks;
+  after.push_back({pos, 0});
   Square previous = NO_SQUARE;
   for (size_t i = 0; i < moves.size(); ++i) {
-    const bool byAttacker = pos.sideToMove() == BLACK;
-    const std::string written = formatMove(pos, moves[i], previous, input.names);
-    if (byAttacker && !givesCheck(pos, moves[i])) {
-      out.lines.push_back("判定：作意不成立　" + plyText(int(i) + 1) + " " + written + " が王手ではない");
-      return out;
+    const int ply = int(i) + 1;
+    if (pos.sideToMove() == BLACK && !givesCheck(pos, moves[i])) {
+      return plyText(ply) + " " + formatMove(pos, moves[i], previous, input.names) + " が王手ではない";
     }
     pos.doMove(moves[i]);
     previous = moves[i].to();
-    if (byAttacker) afterAttacks.push_back({pos, input.plies - int(i) - 1, int(i) + 1});
+    for (const StatedPosition& earlier : after) {
+      if (earlier.position.key() == pos.key()) {
+        return plyText(ply) + "で" + (earlier.ply == 0 ? std::string("初形") : plyText(earlier.ply) + "の後") +
+               "と同じ局面に戻る";
+      }
+    }
+    after.push_back({pos, ply});
   }
-  if (!input.statedError.empty()) {
-    out.lines.push_back("判定：作意不成立　" + input.statedError);
+  return input.statedError;
+}
+
+// "5手目の後 " or, for the initial position, "初形で ".
+std::string afterText(int ply) { return ply == 0 ? std::string("初形で ") : plyText(ply) + "の後 "; }
+
+CheckOutcome wholeStandard(const CheckInput& input, MateSearch& mate) {
+  CheckOutcome out;
+  std::vector<StatedPosition> after;
+  if (const std::string fault = replayStated(input, after); !fault.empty()) {
+    out.lines.push_back("判定：作意不成立　" + fault);
     return out;
   }
-  // After every attacker move the defender must be mated within the plies
-  // that remain: no escape and no longer defence; the last one is mate.
-  for (size_t k = afterAttacks.size(); k-- > 0;) {
-    AfterAttack& a = afterAttacks[k];
-    if (mate.defenderMated(a.position, a.remaining)) continue;
+  // Wherever the defender is to move (after every attacker move, and at the
+  // start when it moves first) it must be mated within the plies that
+  // remain: no escape and no longer defence; the last position is mate.
+  const std::vector<Move>& moves = input.statedMoves;
+  for (size_t k = after.size(); k-- > 0;) {
+    StatedPosition& a = after[k];
+    if (a.position.sideToMove() != WHITE) continue;
+    const int remaining = input.plies - a.ply;
+    if (mate.defenderMated(a.position, remaining)) continue;
     std::string why;
-    if (a.remaining == 0) {
-      why = "最終手で詰んでいない";
+    if (remaining == 0) {
+      why = a.ply == 0 ? "初形が詰みではない（手数 0）" : afterText(a.ply) + "最終手で詰んでいない";
     } else {
-      const Move r = escapingReply(a.position, a.remaining, mate);
+      const Move r = escapingReply(a.position, remaining, mate);
+      const Square previous = a.ply == 0 ? NO_SQUARE : moves[a.ply - 1].to();
       if (r.isNull()) {
-        why = "受方の応手が残る";
+        why = afterText(a.ply) + "受方の応手が残る";
       } else {
-        const std::string reply = formatMove(a.position, r, moves[a.ply - 1].to(), input.names);
+        const std::string reply = formatMove(a.position, r, previous, input.names);
         a.position.doMove(r);
-        const std::vector<Move> line = longerMate(a.position, a.remaining - 1, mate);
-        why = (line.empty() ? "逃れ " : "変長 ") + reply;
+        const std::vector<Move> line = longerMate(a.position, remaining - 1, mate);
+        why = afterText(a.ply) + (line.empty() ? "逃れ " : "変長 ") + reply;
         if (!line.empty()) why += " " + formatLine(a.position, line, r.to(), input.names);
         a.position.undoMove(r);
       }
     }
-    out.lines.push_back("判定：作意不成立　" + plyText(a.ply) + "の後 " + why);
+    out.lines.push_back("判定：作意不成立　" + why);
     return out;
   }
   out.lines.push_back("判定：作意どおり詰む");
@@ -105,20 +127,89 @@ CheckOutcome wholeStandard(const CheckInput& input, MateSearch& mate) {
   return out;
 }
 
+// The direction from `from` toward `to` when both lie on one rank, file or
+// diagonal, else 0.
+int lineDirection(Square from, Square to) {
+  const int df = fileOf(to) - fileOf(from), dr = rankOf(to) - rankOf(from);
+  if ((df == 0 && dr == 0) || (df != 0 && dr != 0 && std::abs(df) != std::abs(dr))) return 0;
+  return delta((df > 0) - (df < 0), (dr > 0) - (dr < 0));
+}
+
+// Whether attacker move m checks the defender's king along direction d: the
+// piece it puts on its square reaches the king that way.
+bool checksAlong(Position& pos, Move m, int d) {
+  const Square king = pos.kingSquare(WHITE);
+  pos.doMove(m);
+  const PieceRules& rules = pieceRules[typeOf(pos.at(m.to()))];
+  bool reaches = false;
+  for (int i = 0; i < rules.stepCount && !reaches; ++i) {
+    if (stepDelta(BLACK, rules.steps[i]) != d) continue;
+    Square x = m.to() + d;
+    if (rules.steps[i].slide) {
+      while (x != king && pos.at(x) == EMPTY) x += d;
+    }
+    reaches = x == king;
+  }
+  pos.undoMove(m);
+  return reaches;
+}
+
+// Whether attacker move m plays the idea of move e another way (非限定):
+// the same piece (the same kind dropped, or the piece on the same square)
+// going to the same square with the other promotion choice, or to another
+// square of the same line through the defender's king, on the same side,
+// both moves checking along that line.
+bool playsIdeaOtherWay(Position& pos, Move e, Move m) {
+  if (m == e || m.isDrop() != e.isDrop()) return false;
+  if (m.isDrop() ? m.dropped() != e.dropped() : m.from() != e.from()) return false;
+  if (m.to() == e.to()) return !m.isDrop() && m.promotes() != e.promotes();
+  const Square king = pos.kingSquare(WHITE);
+  const int d = lineDirection(e.to(), king);
+  return d != 0 && lineDirection(m.to(), king) == d && checksAlong(pos, e, d) && checksAlong(pos, m, d);
+}
+
+// The legal checks that play the idea of `excluded` another way.
+std::vector<Move> otherWaysOf(Position& pos, Move excluded) {
+  MoveList checks;
+  generateChecks(pos, checks);
+  std::vector<Move> found;
+  for (Move m : checks) {
+    if (playsIdeaOtherWay(pos, excluded, m)) found.push_back(m);
+  }
+  return found;
+}
+
 CheckOutcome stepStandard(const CheckInput& input, const CheckOptions& options, MateSearch& mate) {
   CheckOutcome out;
   Position pos = input.position;
   const int n = input.plies;
+  // Lines that come back to this position are no findings.
+  mate.setCheckPosition(pos);
   if (pos.sideToMove() == BLACK) {
-    if (!mate.attackerMates(pos, n, input.excluded)) {
+    std::vector<Move> excluded = {input.excluded};
+    // At /L2 the excluded move's idea played another way is tolerated, but
+    // not so as to hide an alternative that is not: those are looked for
+    // first, with the tolerated moves left out as well.
+    const std::vector<Move> otherWays = options.level >= 2 && n > 1 ? otherWaysOf(pos, input.excluded) : std::vector<Move>{};
+    if (!otherWays.empty()) {
+      std::vector<Move> untolerated = excluded;
+      untolerated.insert(untolerated.end(), otherWays.begin(), otherWays.end());
+      if (mate.attackerMates(pos, n, untolerated)) {
+        out.lines.push_back("余詰：" + formatLine(pos, mate.mateLine(pos, n, untolerated), NO_SQUARE, input.names));
+        return out;
+      }
+    }
+    if (!mate.attackerMates(pos, n, excluded)) {
       out.lines.push_back("不詰");
       out.timeSuffix = "全検完了";
       return out;
     }
-    const std::vector<Move> line = mate.mateLine(pos, n, input.excluded);
-    const std::string text = formatLine(pos, line, NO_SQUARE, input.names);
+    const std::string text = formatLine(pos, mate.mateLine(pos, n, excluded), NO_SQUARE, input.names);
     if (n == 1 && options.level >= 2) {
       out.lines.push_back("最終手余詰：" + text);
+      out.timeSuffix = "全検完了";
+    } else if (!otherWays.empty()) {
+      out.lines.push_back("非限定：" + text);
       out.timeSuffix = "全検完了";
     } else {
       out.lines.push_back("余詰：" + text);
@@ -166,24 +257,15 @@ CheckOutcome stepStandard(const CheckInput& input, const CheckOptions& options, 
 
 CheckOutcome wholeHelpmate(const CheckInput& input) {
   CheckOutcome out;
-  Position pos = input.position;
-  Square previous = NO_SQUARE;
-  for (size_t i = 0; i < input.statedMoves.size(); ++i) {
-    const Move m = input.statedMoves[i];
-    if (pos.sideToMove() == BLACK && !givesCheck(pos, m)) {
-      out.lines.push_back("判定：作意不成立　" + plyText(int(i) + 1) + " " + formatMove(pos, m, previous, input.names) +
-                          " が王手ではない");
-      return out;
-    }
-    pos.doMove(m);
-    previous = m.to();
-  }
-  if (!input.statedError.empty()) {
-    out.lines.push_back("判定：作意不成立　" + input.statedError);
+  std::vector<StatedPosition> after;
+  if (const std::string fault = replayStated(input, after); !fault.empty()) {
+    out.lines.push_back("判定：作意不成立　" + fault);
     return out;
   }
-  if (!isCheckmated(pos) || pos.sideToMove() != WHITE) {
-    out.lines.push_back("判定：作意不成立　最終手で詰んでいない");
+  Position& last = after.back().position;
+  if (last.sideToMove() != WHITE || !isCheckmated(last)) {
+    out.lines.push_back(std::string("判定：作意不成立　") +
+                        (after.size() == 1 ? "初形が詰みではない（手数 0）" : "最終手で詰んでいない"));
     return out;
   }
   out.lines.push_back("判定：作意どおり詰む");

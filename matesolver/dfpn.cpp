@@ -331,15 +331,24 @@ bool MateSearch::futileTestPosition(const Position& pos, Move drop, Square check
   test.removeAt(checker);
   test.put(s, promote ? Piece(piece + PROMOTION) : piece);
   test.setHand(~attacker, drop.dropped(), test.hand(~attacker, drop.dropped()) - 1);
-  return !test.inCheck(attacker);
+  if (test.inCheck(attacker)) return false;
+  // A capturer the defender can take back (the king too, where the square
+  // is not guarded) was not taken for nothing.
+  MoveList replies;
+  generateLegal(test, replies);
+  for (Move r : replies) {
+    if (!r.isDrop() && r.to() == s) return false;
+  }
+  return true;
 }
 
 MateSearch::Option MateSearch::probe(const Position& pos, int bound) const {
+  if (isCheckPosition(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE))) return Option{INF, 0, 0, true, 0, true};
   const TranspositionTable::Probe e = table_.probe(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), bound);
   return Option{e.pn, e.dn, e.length, false, e.proofHand, e.found};
 }
 
-bool MateSearch::expandAttacker(Position& pos, int bound, Move excluded, Result& done) {
+bool MateSearch::expandAttacker(Position& pos, int bound, bool root, Result& done) {
   MoveList checks;
   generateChecks(pos, checks);
   const int childBound = normalise(false, bound - 1);
@@ -349,7 +358,7 @@ bool MateSearch::expandAttacker(Position& pos, int bound, Move excluded, Result&
     pos.undoMove(m);
   }
   for (Move m : checks) {
-    if (m == excluded) continue;
+    if (root && std::find(excluded_->begin(), excluded_->end(), m) != excluded_->end()) continue;
     pos.doMove(m);
     Child c{};
     c.move = m;
@@ -461,11 +470,14 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
 }
 
 MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bound, uint32_t thpn, uint32_t thdn,
-                                      Move excluded, bool root) {
+                                      bool root) {
   bound = normalise(attackerToMove, bound);
   if (attackerToMove && bound < 1) return Result{INF, 0, 0, false, Move{}};
   const uint64_t key = pos.boardKey();
   const PackedHand attacker = pos.packedHand(BLACK), defender = pos.packedHand(WHITE);
+  // Back at the step check's own position: the line ends here, before the
+  // table can offer a proof of the same board that plays the excluded move.
+  if (!root && isCheckPosition(key, attacker, defender)) return Result{INF, 0, 0, true, Move{}};
   if (!root) {
     const TranspositionTable::Probe e = table_.probe(key, attacker, defender, bound);
     if (e.state == TranspositionTable::PROVEN) return Result{0, INF, e.length, false, e.best, e.proofHand};
@@ -478,7 +490,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
 
   const size_t begin = children_.size();
   Result result{};
-  bool finished = attackerToMove ? expandAttacker(pos, bound, excluded, result) : expandDefender(pos, bound, result);
+  bool finished = attackerToMove ? expandAttacker(pos, bound, root, result) : expandDefender(pos, bound, result);
   if (!finished && children_.size() == begin) {
     result = Result{INF, 0, 0, false, Move{}};  // no check at all
     finished = true;
@@ -553,12 +565,12 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
       Result r;
       if (o == 0) {
         pos.doMove(chosen.move);
-        r = search(pos, !attackerToMove, bound - 1, childPn, childDn, Move{}, false);
+        r = search(pos, !attackerToMove, bound - 1, childPn, childDn, false);
         pos.undoMove(chosen.move);
       } else {
         Position test;
         futileTestPosition(pos, chosen.move, chosen.checker, chosen.variant[o], test);
-        r = search(test, false, bound, childPn, childDn, Move{}, false);
+        r = search(test, false, bound, childPn, childDn, false);
       }
       children_[best].option[o] = Option{r.pn, r.dn, r.length, r.pathDependent, r.proofHand};
     }
@@ -624,17 +636,27 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
   return result;
 }
 
-MateSearch::Result MateSearch::solve(Position& pos, bool attackerToMove, int bound, Move excluded) {
+MateSearch::Result MateSearch::solve(Position& pos, bool attackerToMove, int bound, const std::vector<Move>& excluded) {
   std::vector<PathEntry> outerPath;
   outerPath.swap(path_);  // a line of its own
+  const std::vector<Move>* outerExcluded = excluded_;
+  excluded_ = &excluded;
   // A copy: a search that a limit stops leaves it in the middle of a line.
   Position work = pos;
   Result r;
   do {
-    r = search(work, attackerToMove, bound, INF, INF, excluded, !excluded.isNull());
+    r = search(work, attackerToMove, bound, INF, INF, !excluded.empty());
   } while (r.pn != 0 && r.dn != 0);
+  excluded_ = outerExcluded;
   path_.swap(outerPath);
   return r;
+}
+
+void MateSearch::setCheckPosition(const Position& pos) {
+  checkPositionSet_ = true;
+  checkBoard_ = pos.boardKey();
+  checkAttacker_ = pos.packedHand(BLACK);
+  checkDefender_ = pos.packedHand(WHITE);
 }
 
 void MateSearch::reset() {
@@ -642,7 +664,7 @@ void MateSearch::reset() {
   path_.clear();
 }
 
-bool MateSearch::attackerMates(Position& pos, int bound, Move excluded) {
+bool MateSearch::attackerMates(Position& pos, int bound, const std::vector<Move>& excluded) {
   reset();
   return solve(pos, true, bound, excluded).pn == 0;
 }
@@ -665,11 +687,12 @@ bool MateSearch::isFutile(Position& pos, Move reply, int bound) {
   return false;
 }
 
-std::vector<Move> MateSearch::mateLine(Position& pos, int bound, Move excluded) {
+std::vector<Move> MateSearch::mateLine(Position& pos, int bound, const std::vector<Move>& excluded) {
   reset();
   std::vector<Move> line;
   Position p = pos;
   bool attackerToMove = p.sideToMove() == BLACK;
+  bool first = true;
   for (;;) {
     bound = normalise(attackerToMove, bound);
     MoveList moves;
@@ -680,7 +703,7 @@ std::vector<Move> MateSearch::mateLine(Position& pos, int bound, Move excluded) 
       generateChecks(p, moves);
       for (bool searching : {false, true}) {
         for (Move m : moves) {
-          if (m == excluded) continue;
+          if (first && std::find(excluded.begin(), excluded.end(), m) != excluded.end()) continue;
           p.doMove(m);
           Option child = !hasLegalMove(p) ? Option{0, INF, 0, false} : probe(p, bound - 1);
           if (searching && child.pn != 0) {
@@ -731,7 +754,7 @@ std::vector<Move> MateSearch::mateLine(Position& pos, int bound, Move excluded) 
     line.push_back(chosen);
     p.doMove(chosen);
     bound = chosenLength;
-    excluded = Move{};
+    first = false;
     attackerToMove = !attackerToMove;
   }
   return line;

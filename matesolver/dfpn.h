@@ -2,7 +2,8 @@
 // problems: every attacker move checks, the defender answers with any
 // legal move, and a drop between the king and a checking ranged piece is
 // futile when, with the checking piece capturing it and the captured piece
-// thrown away, the defender is still mated within the same j. A futile drop
+// thrown away, no piece of the defender (the king included) can take the
+// capturer back and the defender is still mated within the same j. A futile drop
 // neither escapes nor lengthens: the defender is mated within j when every
 // reply that is not futile leads to a mate within j - 1, also when j is 0
 // or 1 and only futile drops are left (a mate in one with futile
@@ -17,6 +18,8 @@
 // for every bound at least its length, a disproof for every bound at most
 // the one it was made with. A position that repeats in a line ends that
 // line without mate; results that depend on such a cut-off are not stored.
+// A step check's own position is on every line it searches: a detour that
+// comes back to it ends there, whatever the line did before.
 #pragma once
 
 #include <algorithm>
@@ -119,16 +122,21 @@ class MateSearch {
  public:
   explicit MateSearch(size_t megabytes);
 
-  // Attacker to move: a mate within `bound` plies? A non-null `excluded`
-  // move is left out at this position only.
-  bool attackerMates(shogi::Position& pos, int bound, shogi::Move excluded = {});
+  // Attacker to move: a mate within `bound` plies? The `excluded` moves are
+  // left out at this position only.
+  bool attackerMates(shogi::Position& pos, int bound, const std::vector<shogi::Move>& excluded = {});
   // Defender to move: mated within `bound` plies?
   bool defenderMated(shogi::Position& pos, int bound);
 
   // A mate line of at most `bound` plies from a position known to be mated:
   // the attacker's mating moves and, at the defender's turns, a reply that
   // takes longest. Futile drops are not played. `excluded` as above.
-  std::vector<shogi::Move> mateLine(shogi::Position& pos, int bound, shogi::Move excluded = {});
+  std::vector<shogi::Move> mateLine(shogi::Position& pos, int bound, const std::vector<shogi::Move>& excluded = {});
+
+  // The position a step check is asked about: from now on every line that
+  // reaches it again (board, hands and side to move the same) ends there
+  // without mate, so that a detour back to it is no alternative.
+  void setCheckPosition(const shogi::Position& pos);
 
   // Whether a drop reply at the defender's turn is futile, for a position
   // where it is legal; `bound` as in defenderMated.
@@ -168,18 +176,24 @@ class MateSearch {
     shogi::PackedHand proofHand = 0;
   };
 
-  Result search(shogi::Position& pos, bool attackerToMove, int bound, uint32_t thpn, uint32_t thdn,
-                shogi::Move excluded, bool root);
-  Result solve(shogi::Position& pos, bool attackerToMove, int bound, shogi::Move excluded = {});
-  bool expandAttacker(shogi::Position& pos, int bound, shogi::Move excluded, Result& done);
+  // `root`: the position of a search with excluded moves (`excluded_`),
+  // whose result is not stored.
+  Result search(shogi::Position& pos, bool attackerToMove, int bound, uint32_t thpn, uint32_t thdn, bool root);
+  Result solve(shogi::Position& pos, bool attackerToMove, int bound, const std::vector<shogi::Move>& excluded = {});
+  bool expandAttacker(shogi::Position& pos, int bound, bool root, Result& done);
   bool expandDefender(shogi::Position& pos, int bound, Result& done);
   void initReply(shogi::Position& pos, int bound, Child& c);
   void activateDrops(shogi::Position& pos, int bound, size_t begin);
   // The position of the futile test of a drop (variant 1: the capture
-  // without promotion, 2: with); false when that capture cannot be played.
+  // without promotion, 2: with); false when that capture cannot be played
+  // or when the defender can then take the capturer back (the drop then
+  // changes what follows and is no futile drop).
   static bool futileTestPosition(const shogi::Position& pos, shogi::Move drop, shogi::Square checker, int variant,
                                  shogi::Position& test);
   Option probe(const shogi::Position& pos, int bound) const;
+  bool isCheckPosition(uint64_t board, shogi::PackedHand attacker, shogi::PackedHand defender) const {
+    return checkPositionSet_ && board == checkBoard_ && attacker == checkAttacker_ && defender == checkDefender_;
+  }
   // A first estimate of a position at the attacker's turn: proven when a
   // check mates at once, disproven when there is no check, else dn = the
   // number of checks. The estimate goes into the table under `bound`, so
@@ -201,6 +215,10 @@ class MateSearch {
   bool onPath(uint64_t board, shogi::PackedHand attacker, shogi::PackedHand defender) const;
 
   TranspositionTable table_;
+  const std::vector<shogi::Move>* excluded_ = nullptr;  // left out at the root of the current search
+  bool checkPositionSet_ = false;
+  uint64_t checkBoard_ = 0;
+  shogi::PackedHand checkAttacker_ = 0, checkDefender_ = 0;
   std::vector<Child> children_;  // a stack: each search frame owns a range
   std::vector<PathEntry> path_;
   uint64_t nextLimitCheck_ = 0;

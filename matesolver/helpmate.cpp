@@ -27,6 +27,7 @@ bool HelpmateSearch::search(Position& pos, int depth, Move excluded, std::vector
     limits.poll(nodes);
   }
   const uint64_t key = pos.key() | 1;
+  if (excluded.isNull() && key == rootKey_) return false;  // back where the check started
   Entry& e = slot(key);
   if (excluded.isNull() && e.key == key && e.failedBelow > depth) return false;
 
@@ -54,6 +55,7 @@ bool HelpmateSearch::search(Position& pos, int depth, Move excluded, std::vector
 
 bool HelpmateSearch::find(Position& pos, int bound, Move excluded, std::vector<Move>* line) {
   Position work = pos;
+  rootKey_ = excluded.isNull() ? 0 : work.key() | 1;
   // The last ply is the attacker's: an odd number of plies when it moves
   // first, an even number when the defender does.
   const int first = work.sideToMove() == BLACK ? 1 : 2;

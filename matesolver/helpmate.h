@@ -19,7 +19,9 @@ class HelpmateSearch {
   explicit HelpmateSearch(size_t megabytes);
 
   // A cooperative mate within `bound` plies, the side to move beginning; a
-  // non-null `excluded` first move is not played. Fills *line when found.
+  // non-null `excluded` first move is not played, and no line comes back
+  // to the position (a detour back to it is no other first move). Fills
+  // *line when found.
   bool find(shogi::Position& pos, int bound, shogi::Move excluded, std::vector<shogi::Move>* line);
 
   Limits limits;
@@ -31,6 +33,7 @@ class HelpmateSearch {
     int16_t failedBelow;  // no helpmate within fewer plies than this; 0: nothing known
   };
   bool search(shogi::Position& pos, int depth, shogi::Move excluded, std::vector<shogi::Move>& line);
+  uint64_t rootKey_ = 0;  // the position of a find with an excluded move; 0 for none
   Entry& slot(uint64_t key) { return table_.get()[key & mask_]; }
   struct Free {
     void operator()(Entry* p) const { std::free(p); }

@@ -1,5 +1,6 @@
 #include "matesolver/input.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -145,6 +146,73 @@ bool endsWith(const std::string& s, const std::string& suffix) {
   return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+std::string plyText(int ply) { return std::to_string(ply) + "手目"; }
+
+bool onlySpace(const char* p) {
+  while (cp932::isAsciiSpace(static_cast<unsigned char>(*p))) ++p;
+  return *p == '\0';
+}
+
+// Reads up to `plies` moves of a stated line from the side to move on, each
+// one legal where it stands; `pos` is left as it was. Fewer moves come back
+// when one cannot be read or played, and *why says why; it also says so
+// when a further move follows the last one counted.
+std::vector<Move> readStatedMoves(Position& pos, const std::string& text, int plies, const Names& names,
+                                  std::string* why) {
+  std::vector<Move> moves;
+  const char* cursor = text.c_str();
+  Square previous = NO_SQUARE;
+  const std::string count = "（手数 " + std::to_string(plies) + "）";
+  while (static_cast<int>(moves.size()) < plies) {
+    const int ply = static_cast<int>(moves.size()) + 1;
+    std::string error;
+    const Move m = parseMove(pos, cursor, previous, &error);
+    if (m.isNull()) {
+      if (!onlySpace(cursor)) {
+        *why = plyText(ply) + "が読めない（" + error + "）";
+      } else if (ply == 1) {
+        *why = "作意に手がない" + count;
+      } else {
+        *why = "作意が" + std::to_string(ply - 1) + "手で終わっている" + count;
+      }
+      break;
+    }
+    MoveList legal;
+    generateLegal(pos, legal);
+    if (std::find(legal.begin(), legal.end(), m) == legal.end()) {
+      const std::string written = plyText(ply) + " " + formatMove(pos, m, previous, names);
+      if (legal.size == 0 && pos.inCheck()) {
+        *why = (ply == 1 ? std::string("初形") : plyText(ply - 1)) + "で詰んでいる（" + written + " は指せない）";
+      } else if (m.isDrop() && pos.hand(pos.sideToMove(), m.dropped()) == 0) {
+        *why = written + " は持駒にない駒を打つ";
+      } else {
+        *why = written + " は指せない";
+      }
+      break;
+    }
+    moves.push_back(m);
+    pos.doMove(m);
+    previous = m.to();
+  }
+  if (static_cast<int>(moves.size()) == plies && !onlySpace(cursor)) {
+    // A further move (of either side) after the last one counted; other
+    // text, such as a closing remark, is left alone.
+    Move next = parseMove(pos, cursor, previous, nullptr);
+    const bool otherSide = next.isNull();
+    if (otherSide) {
+      pos.doNullMove();
+      next = parseMove(pos, cursor, previous, nullptr);
+    }
+    if (!next.isNull()) {
+      *why = "手数 " + std::to_string(plies) + " の後にも手が続く（" + plyText(plies + 1) + " " +
+             formatMove(pos, next, previous, names) + "）";
+    }
+    if (otherSide) pos.undoNullMove();
+  }
+  for (size_t i = moves.size(); i-- > 0;) pos.undoMove(moves[i]);
+  return moves;
+}
+
 }  // namespace
 
 bool parseCheckInput(const std::string& text, CheckInput& input, std::string* error) {
@@ -275,27 +343,23 @@ bool parseCheckInput(const std::string& text, CheckInput& input, std::string* er
 
   // The stated solution, read against the position as it moves on; the
   // checks judge it, so reading only stops at a move that cannot be played.
-  const char* cursor = solution.c_str();
-  Square previous = NO_SQUARE;
-  for (int i = 0; i < input.plies; ++i) {
-    const Move m = parseMove(pos, cursor, previous, &why);
-    if (m.isNull()) {
-      input.statedError = std::to_string(i + 1) + "手目が読めない（" + why + "）";
-      break;
+  input.statedMoves = readStatedMoves(pos, solution, input.plies, input.names, &input.statedError);
+  if (static_cast<int>(input.statedMoves.size()) < input.plies && !pos.inCheck()) {
+    // A line that reads through when the other side begins: the number of
+    // plies does not fit the side of its first move.
+    pos.setSideToMove(~pos.sideToMove());
+    std::string ignored;
+    const std::vector<Move> other = readStatedMoves(pos, solution, input.plies, input.names, &ignored);
+    if (static_cast<int>(other.size()) == input.plies) {
+      const char* cursor = solution.c_str();
+      const std::string first = formatMove(pos, parseMove(pos, cursor, NO_SQUARE, nullptr), NO_SQUARE, input.names);
+      const bool attackerFirst = pos.sideToMove() == BLACK;
+      input.statedError = "手数 " + std::to_string(input.plies) + " では" + (attackerFirst ? "受方" : "攻方") +
+                          "から指すが、1手目 " + first + " は" + (attackerFirst ? "攻方" : "受方") + "の手";
+      input.statedMoves.clear();
     }
-    MoveList legal;
-    generateLegal(pos, legal);
-    bool found = false;
-    for (Move l : legal) found = found || l == m;
-    if (!found) {
-      input.statedError = std::to_string(i + 1) + "手目 " + formatMove(pos, m, previous, input.names) + " は指せない";
-      break;
-    }
-    input.statedMoves.push_back(m);
-    pos.doMove(m);
-    previous = m.to();
+    pos.setSideToMove(~pos.sideToMove());
   }
-  for (size_t i = input.statedMoves.size(); i-- > 0;) pos.undoMove(input.statedMoves[i]);
   input.statedParsed = int(input.statedMoves.size());
   return true;
 }

@@ -83,8 +83,6 @@ TEST_F(Solver, VerdictsOfStandardProblems) {
        "判定：作意不成立　3手目 42龍(71) は指せない\n解析時間：T秒\n"},
       {"a move that does not read", kFive + "| 43歩打 同玉(42) 41飛(71) 53玉(43) 62銀打\n#5\n", {},
        "判定：作意不成立　3手目が読めない（移動元の駒が駒名と違う）\n解析時間：T秒\n"},
-      {"an attacker move that is no check", kFive + "| 43歩打 同玉(42) 51龍(71) 53玉(43) 62銀打\n#5\n", {},
-       "判定：作意不成立　3手目 51龍(71) が王手ではない\n解析時間：T秒\n"},
       {"a last move that is no check", kTwoMates + "| 13金打\n#1\n", {},
        "判定：作意不成立　1手目 13金打 が王手ではない\n解析時間：T秒\n"},
       {"CR LF lines", withCrLf(kFive + "| 43歩打 同玉(42) 41龍(71) 53玉(43) 62銀打\n#5\n"),
@@ -131,6 +129,94 @@ TEST_F(Solver, Helpmates) {
        "不詰\n解析時間：T秒 全検完了\n"},
   };
   expectVerdicts(cases);
+}
+
+// Whole checks of stated lines that cannot be a solution, whatever the
+// solver finds: each names its fault and never holds.
+TEST_F(Solver, DegenerateStatedLinesNeverHold) {
+  const std::string helpmate = "ばか詰 @@\n51と +金歩,\n82玉81馬72杏94歩 @+飛角金銀桂香歩\n";
+  const std::vector<Case> cases = {
+      {"no moves", kFive + "| \n#0\n", {}, "判定：作意不成立　初形が詰みではない（手数 0）\n解析時間：T秒\n"},
+      {"no moves, helpmate", helpmate + "| \n#0\n", {}, "判定：作意不成立　初形が詰みではない（手数 0）\n解析時間：T秒\n"},
+      {"fewer moves than the count", kFive + "| 43歩打 同玉(42) 41龍(71)\n#5\n", {},
+       "判定：作意不成立　作意が3手で終わっている（手数 5）\n解析時間：T秒\n"},
+      {"more moves than the count", kFive + "| 43歩打 同玉(42) 41龍(71) 53玉(43) 62銀打\n#3\n", {},
+       "判定：作意不成立　手数 3 の後にも手が続く（4手目 53玉(43)）\n解析時間：T秒\n"},
+      {"a remark after the last move is no move", kFive + "| 43歩打 同玉(42) 41龍(71) 53玉(43) 62銀打まで5手\n#5\n", {},
+       "判定：作意どおり詰む\n解析時間：T秒 手順成立\n"},
+      {"a line that goes on after the mate",
+       kFive + "| 43歩打 同玉(42) 41龍(71) 53玉(43) 62銀打 64玉(53) 63金打\n#7\n", {},
+       "判定：作意不成立　5手目で詰んでいる（6手目 64玉(53) は指せない）\n解析時間：T秒\n"},
+      {"the attacker's first move where the count makes the defender begin",
+       kFive + "| 43歩打 同玉(42) 41龍(71) 53玉(43)\n#4\n", {},
+       "判定：作意不成立　手数 4 では受方から指すが、1手目 43歩打 は攻方の手\n解析時間：T秒\n"},
+      {"a line that comes back to a position",
+       kFive + "| 43歩打 同玉(42) 41龍(71) 53玉(43) 51龍(41) 43玉(53) 41龍(51) 53玉(43) 62銀打\n#9\n", {},
+       "判定：作意不成立　7手目で3手目の後と同じ局面に戻る\n解析時間：T秒\n"},
+      {"a helpmate line that comes back to a position",
+       "ばか詰" + kFive.substr(std::string("詰将棋").size()) +
+           "| 43歩打 同玉(42) 41龍(71) 53玉(43) 51龍(41) 43玉(53) 41龍(51) 53玉(43) 62銀打\n#9\n",
+       {}, "判定：作意不成立　7手目で3手目の後と同じ局面に戻る\n解析時間：T秒\n"},
+      {"a legal attacker move that is no check", kFive + "| 43歩打 同玉(42) 51龍(71) 53玉(43) 62銀打\n#5\n", {},
+       "判定：作意不成立　3手目 51龍(71) が王手ではない\n解析時間：T秒\n"},
+      {"a drop of a piece not in hand", kFive + "| 43金打 同玉(42) 41龍(71) 53玉(43) 62銀打\n#5\n", {},
+       "判定：作意不成立　1手目 43金打 は持駒にない駒を打つ\n解析時間：T秒\n"},
+  };
+  expectVerdicts(cases);
+}
+
+// A line that comes back to the position of the check, then plays the
+// excluded move, is a detour and no alternative; in each of these the
+// excluded move mates at once and the detour fits the count.
+TEST_F(Solver, DetoursAreNoAlternatives) {
+  const std::vector<Case> cases = {
+      // 81龍 62玉 82龍 61玉, then 52桂成.
+      {"four plies", "/EEXCEPT=52桂成(44)\n詰将棋 @@\n82龍44桂,\n61玉 @+飛角金銀桂香歩\n#5\n", {},
+       "不詰\n解析時間：T秒 全検完了\n"},
+      // 64角打 73角打 同角成 93玉 82馬 同玉: the defender's drop taken
+      // and the horse given back, hands as before.
+      {"six plies through an interposition taken back", "/EEXCEPT=73角打\n詰将棋 @@\n63金81銀83桂 +角金2,\n82玉 @+飛角金銀桂香歩\n#9\n",
+       {}, "不詰\n解析時間：T秒 全検完了\n"},
+      // 25龍 13玉 22龍 14玉, then 26桂打.
+      {"helpmate", "/EEXCEPT=26桂打\nばか詰 @@\n22龍 +桂2歩,\n14玉15香 @+角金銀桂香歩\n#5\n", {},
+       "不詰\n解析時間：T秒 全検完了\n"},
+  };
+  expectVerdicts(cases);
+}
+
+// At /L2 the excluded move's own idea played another way (非限定) is
+// reported and tolerated; at /L0 it counts. It never hides an alternative
+// that is not tolerated.
+TEST_F(Solver, IdeaPlayedAnotherWay) {
+  // 将棋図巧 第85番, move 7 (43飛成(44)), and 第48番, move 23 (73角打).
+  const std::string promotion = "/EEXCEPT=43飛成(44)\n詰将棋 @@\n35銀41銀44飛56桂 +歩飛,\n23馬33歩42桂51桂53玉54角62金63歩\n#9\n";
+  const std::string promotionLine = "43飛生(44) 同玉(53) 53飛打 同金(62) 44歩打 同金(53) 同銀(35) 34玉(43) 35金打";
+  const std::string distance = "/EEXCEPT=73角打\n詰将棋 @@\n17銀 +角,\n14桂19玉39と47香57と\n#3\n";
+  const std::string both = "/EEXCEPT=71飛成(74)\n詰将棋 @@\n74飛93金 +香歩2,\n91玉 @+飛角金銀香歩\n#3\n";
+  const std::vector<Case> cases = {
+      {"the other promotion", promotion, {"/L2"}, "非限定：" + promotionLine + "\n解析時間：T秒 全検完了\n"},
+      {"the other promotion counts at /L0", promotion, {}, "余詰：" + promotionLine + "\n解析時間：T秒\n"},
+      {"another square of the same line", distance, {"/L2"}, "非限定：82角打 29玉(19) 28角成(82)\n解析時間：T秒 全検完了\n"},
+      {"another square counts at /L0", distance, {}, "余詰：82角打 29玉(19) 28角成(82)\n解析時間：T秒\n"},
+      {"an untolerated alternative beside a tolerated one", both, {"/L2"}, "余詰：92歩打 81玉(91) 82香打\n解析時間：T秒\n"},
+  };
+  expectVerdicts(cases);
+}
+
+// A drop the king or another defender can answer by taking the capturer
+// back is no futile drop. 将棋無双 第25番 with its recorded line: 45香打
+// after 35龍 is taken back by the king, and the defence is longer.
+TEST_F(Solver, DropTakenBackIsARealDefence) {
+  std::string error;
+  const std::string input = sfen_problem::wholeCheck(
+      "4n4/1s3p+R+b1/2Pgk2l1/3sp1S2/3p2p2/6P2/3+l5/4N4/9 b RBSN3gn2l12p 1",
+      {"R*4c", "4b4c", "S*4d", "5c4d", "3d4e", "4d5c", "4e4d", "5c4d", "B*5c", "4d5c", "N*4e", "5c4d", "3b3e", "4d5e",
+       "P*5f", "5e5f", "3e4f"},
+      "詰将棋", &error);
+  ASSERT_FALSE(input.empty()) << error;
+  expectVerdicts({{"musou-025", input, {},
+                   "判定：作意不成立　9手目の後 変長 55玉(44) 35龍(32) 45香打 同龍(35) 同玉(55) 35角成(53) 55玉(45) "
+                   "56歩打 同玉(55) 46馬(35)\n解析時間：T秒\n"}});
 }
 
 TEST_F(Solver, TimeLimitInterrupts) {

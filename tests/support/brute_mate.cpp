@@ -40,7 +40,12 @@ bool BruteMate::futile(Position& pos, Move drop, int plies) {
         test.removeAt(x);
         test.put(drop.to(), promote ? Piece(checker + PROMOTION) : checker);
         test.setHand(WHITE, drop.dropped(), test.hand(WHITE, drop.dropped()) - 1);
-        if (defenderMated(test, plies)) return true;
+        // Not futile when any reply takes the capturer back.
+        MoveList replies;
+        generateLegal(test, replies);
+        bool takenBack = false;
+        for (Move r : replies) takenBack = takenBack || (!r.isDrop() && r.to() == drop.to());
+        if (!takenBack && defenderMated(test, plies)) return true;
       }
     }
   }

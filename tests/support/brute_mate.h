@@ -2,9 +2,9 @@
 // df-pn solver implements, to check it on small depths: every attacker move
 // checks, mate is check with no legal reply, and (when asked) a drop between
 // the king and a single checking ranged piece is futile when, with the
-// checker capturing there and the captured piece thrown away, the defender
-// is still mated within the same number of plies; futile drops are no
-// reply at any depth.
+// checker capturing there and the captured piece thrown away, no reply of
+// the defender takes the capturer back and the defender is still mated
+// within the same number of plies; futile drops are no reply at any depth.
 #pragma once
 
 #include <map>
