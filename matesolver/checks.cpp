@@ -15,8 +15,6 @@ namespace {
 constexpr int kLongerDefenceReach = 20;
 constexpr uint64_t kLongerDefenceNodes = 200000;
 
-std::string plyText(int ply) { return std::to_string(ply) + "手目"; }
-
 // The reply that escapes, or defends longer than `bound` allows, at a
 // defender's turn that is not mated within `bound`.
 Move escapingReply(Position& pos, int bound, MateSearch& mate) {

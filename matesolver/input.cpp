@@ -146,8 +146,6 @@ bool endsWith(const std::string& s, const std::string& suffix) {
   return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-std::string plyText(int ply) { return std::to_string(ply) + "手目"; }
-
 bool onlySpace(const char* p) {
   while (cp932::isAsciiSpace(static_cast<unsigned char>(*p))) ++p;
   return *p == '\0';

@@ -109,6 +109,8 @@ std::string formatMove(const Position& pos, Move m, Square previous, const Names
   return text + "(" + squareText(m.from()) + ")";
 }
 
+std::string plyText(int ply) { return std::to_string(ply) + "手目"; }
+
 std::string formatLine(Position& pos, const std::vector<Move>& line, Square previous, const Names& names) {
   std::string text;
   for (size_t i = 0; i < line.size(); ++i) {

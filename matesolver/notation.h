@@ -31,6 +31,9 @@ shogi::Move parseMove(const shogi::Position& pos, const char*& cursor, shogi::Sq
 // A move as the problem file writes it; `previous` as for parseMove.
 std::string formatMove(const shogi::Position& pos, shogi::Move m, shogi::Square previous, const Names& names);
 
+// "3手目": the ply of a line, counted from 1.
+std::string plyText(int ply);
+
 // A line of moves from the position, each written as formatMove does and
 // separated by blanks.
 std::string formatLine(shogi::Position& pos, const std::vector<shogi::Move>& line, shogi::Square previous,
