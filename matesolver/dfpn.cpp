@@ -719,17 +719,12 @@ std::vector<Move> MateSearch::mateLine(Position& pos, int bound, const std::vect
         if (!chosen.isNull()) break;
       }
     } else {
-      // The reply that takes longest; a futile drop is no reply. The
-      // position is mated within the bound, so a reply whose child is not
-      // mated within it is futile.
+      // The reply that takes longest; a futile drop is no reply, even where
+      // it is mated as well.
       generateLegal(p, moves);
       const Interposition ip = futileRule ? interpositionSquares(p) : Interposition{};
       for (Move m : moves) {
-        p.doMove(m);
-        Option child = probe(p, bound - 1);
-        p.undoMove(m);
-        if (child.pn != 0 && m.isDrop() &&
-            ip.contains(m.to())) {
+        if (m.isDrop() && ip.contains(m.to())) {
           bool futile = false;
           for (int variant = 1; variant <= 2 && !futile; ++variant) {
             Position test;
@@ -737,6 +732,9 @@ std::vector<Move> MateSearch::mateLine(Position& pos, int bound, const std::vect
           }
           if (futile) continue;
         }
+        p.doMove(m);
+        Option child = probe(p, bound - 1);
+        p.undoMove(m);
         if (child.pn != 0) {
           p.doMove(m);
           const Result r = solve(p, true, bound - 1);

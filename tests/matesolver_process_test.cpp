@@ -180,6 +180,13 @@ TEST_F(Solver, DetoursAreNoAlternatives) {
       // 25龍 13玉 22龍 14玉, then 26桂打.
       {"helpmate", "/EEXCEPT=26桂打\nばか詰 @@\n22龍 +桂2歩,\n14玉15香 @+角金銀桂香歩\n#5\n", {},
        "不詰\n解析時間：T秒 全検完了\n"},
+      // 将棋図巧 第82番, move 3: 62馬 takes the pawn on 62 before the horse
+      // comes back, so the position is not the same and the shorter mate
+      // counts. The line leaves out 73桂打, a futile drop.
+      {"a way round that wins a pawn",
+       "/EEXCEPT=52飛成(22)\n詰将棋 @@\n22飛43と44馬71と76歩78香84角,\n51香52金62歩63玉64龍65香83香86歩93歩\n#19\n", {},
+       "余詰：62馬(44) 54玉(63) 44馬(62) 63玉(54) 52飛成(22) 74玉(63) 75金打 同龍(64) 72龍(52) 85玉(74) 75龍(72) "
+       "96玉(85) 95龍(75) 87玉(96) 77馬(44)\n解析時間：T秒\n"},
   };
   expectVerdicts(cases);
 }
