@@ -679,10 +679,13 @@ bool MateSearch::isFutile(Position& pos, Move reply, int bound) {
   if (!futileRule || !reply.isDrop()) return false;
   const Interposition ip = interpositionSquares(pos);
   if (!ip.contains(reply.to())) return false;
-  bound = normalise(false, bound);
-  for (int option = 1; option <= 2; ++option) {
+  return solveFutileTest(pos, reply, ip.checker, normalise(false, bound));
+}
+
+bool MateSearch::solveFutileTest(const Position& pos, Move drop, Square checker, int bound) {
+  for (int variant = 1; variant <= 2; ++variant) {
     Position test;
-    if (futileTestPosition(pos, reply, ip.checker, option, test) && solve(test, false, bound).pn == 0) return true;
+    if (futileTestPosition(pos, drop, checker, variant, test) && solve(test, false, bound).pn == 0) return true;
   }
   return false;
 }
@@ -724,14 +727,7 @@ std::vector<Move> MateSearch::mateLine(Position& pos, int bound, const std::vect
       generateLegal(p, moves);
       const Interposition ip = futileRule ? interpositionSquares(p) : Interposition{};
       for (Move m : moves) {
-        if (m.isDrop() && ip.contains(m.to())) {
-          bool futile = false;
-          for (int variant = 1; variant <= 2 && !futile; ++variant) {
-            Position test;
-            futile = futileTestPosition(p, m, ip.checker, variant, test) && solve(test, false, bound).pn == 0;
-          }
-          if (futile) continue;
-        }
+        if (m.isDrop() && ip.contains(m.to()) && solveFutileTest(p, m, ip.checker, bound)) continue;
         p.doMove(m);
         Option child = probe(p, bound - 1);
         p.undoMove(m);

@@ -190,6 +190,9 @@ class MateSearch {
   // changes what follows and is no futile drop).
   static bool futileTestPosition(const shogi::Position& pos, shogi::Move drop, shogi::Square checker, int variant,
                                  shogi::Position& test);
+  // Whether a drop that interposes against `checker` is futile: a capture
+  // of it, either way, leaves the defender mated within `bound`.
+  bool solveFutileTest(const shogi::Position& pos, shogi::Move drop, shogi::Square checker, int bound);
   Option probe(const shogi::Position& pos, int bound) const;
   bool isCheckPosition(uint64_t board, shogi::PackedHand attacker, shogi::PackedHand defender) const {
     return checkPositionSet_ && board == checkBoard_ && attacker == checkAttacker_ && defender == checkDefender_;
