@@ -23,7 +23,7 @@ Move escapingReply(Position& pos, int bound, MateSearch& mate) {
   for (Move r : replies) {
     if (mate.isFutile(pos, r, bound)) continue;
     pos.doMove(r);
-    const bool mated = bound >= 2 && mate.attackerMates(pos, bound - 1);
+    const bool mated = bound - 1 >= mate.fewestAttackerPlies() && mate.attackerMates(pos, bound - 1);
     pos.undoMove(r);
     if (!mated) return r;
   }
@@ -225,11 +225,12 @@ CheckOutcome stepStandard(const CheckInput& input, const CheckOptions& options, 
     if (mate.isFutile(pos, r, n)) continue;
     const std::string reply = formatMove(pos, r, NO_SQUARE, input.names);
     pos.doMove(r);
-    if (n - 3 >= 1 && mate.attackerMates(pos, n - 3)) {
+    const int fewest = mate.fewestAttackerPlies();
+    if (n - 3 >= fewest && mate.attackerMates(pos, n - 3)) {
       pos.undoMove(r);
       continue;
     }
-    if (n - 1 >= 1 && mate.attackerMates(pos, n - 1)) {
+    if (n - 1 >= fewest && mate.attackerMates(pos, n - 1)) {
       if (equal.empty()) equal = reply + " " + formatLine(pos, mate.mateLine(pos, n - 1), r.to(), input.names);
       pos.undoMove(r);
       continue;
@@ -260,8 +261,10 @@ CheckOutcome wholeHelpmate(const CheckInput& input) {
     out.lines.push_back("判定：作意不成立　" + fault);
     return out;
   }
+  // The side the rule mates: the defender, or in helpselfmates the attacker.
+  const Color mated = input.rule == Rule::Helpselfmate ? BLACK : WHITE;
   Position& last = after.back().position;
-  if (last.sideToMove() != WHITE || !isCheckmated(last)) {
+  if (last.sideToMove() != mated || !isCheckmated(last)) {
     out.lines.push_back(std::string("判定：作意不成立　") +
                         (after.size() == 1 ? "初形が詰みではない（手数 0）" : "最終手で詰んでいない"));
     return out;
@@ -288,8 +291,10 @@ CheckOutcome stepHelpmate(const CheckInput& input, HelpmateSearch& helpmate) {
 
 CheckOutcome runCheck(const CheckInput& input, const CheckOptions& options, MateSearch& mate,
                       HelpmateSearch& helpmate) {
+  mate.setSelfmate(input.rule == Rule::Selfmate);
+  helpmate.selfmate = input.rule == Rule::Helpselfmate;
   try {
-    if (input.rule == Rule::Helpmate) {
+    if (input.rule == Rule::Helpmate || input.rule == Rule::Helpselfmate) {
       return input.stepCheck ? stepHelpmate(input, helpmate) : wholeHelpmate(input);
     }
     return input.stepCheck ? stepStandard(input, options, mate) : wholeStandard(input, mate);

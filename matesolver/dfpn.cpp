@@ -25,13 +25,6 @@ uint32_t widen(uint32_t second) {
   return std::min<uint64_t>(uint64_t(second) + 1 + second / 4, INF);
 }
 
-// The attacker needs an odd number of plies, the defender's turn an even
-// number: a bound of the other parity is worth one less.
-int normalise(bool attackerToMove, int bound) {
-  if (attackerToMove) return (bound % 2 == 1) ? bound : bound - 1;
-  return (bound % 2 == 0) ? bound : bound - 1;
-}
-
 uint64_t tableKey(uint64_t boardKey) { return boardKey | 1; }
 
 PackedHand dropUnit(Move m) { return m.isDrop() ? handUnit(m.dropped()) : 0; }
@@ -45,15 +38,28 @@ PackedHand handMax(PackedHand a, PackedHand b) {
 }
 
 // The attacker's hand a proof by move m needs, given what the proof after it
-// needs: the piece dropped, less a piece the move captures.
-PackedHand proofBefore(const Position& pos, Move m, PackedHand after) {
+// needs: the piece dropped, less a piece the move captures into the hand
+// (under Circe a captured piece may be reborn instead).
+PackedHand proofBefore(Position& pos, Move m, PackedHand after) {
   if (m.isDrop()) return after + handUnit(m.dropped());
   const Piece captured = pos.at(m.to());
-  if (captured != EMPTY) {
-    const PieceType kind = pieceRules[typeOf(captured)].handType;
-    if (kind != NO_PIECE_TYPE && handCount(after, kind) > 0) return after - handUnit(kind);
+  if (captured == EMPTY) return after;
+  PieceType kind = pieceRules[typeOf(captured)].handType;
+  if (pos.rebirth() == Rebirth::CIRCE) {
+    const PackedHand before = pos.packedHand(BLACK);
+    pos.doMove(m);
+    if (pos.packedHand(BLACK) == before) kind = NO_PIECE_TYPE;
+    pos.undoMove(m);
+  } else if (pos.rebirth() == Rebirth::PWC) {
+    kind = NO_PIECE_TYPE;
   }
+  if (kind != NO_PIECE_TYPE && handCount(after, kind) > 0) return after - handUnit(kind);
   return after;
+}
+
+// Whether m is one of the excluded moves, whichever rebirth square it takes.
+bool isExcluded(const std::vector<Move>& excluded, Move m) {
+  return std::any_of(excluded.begin(), excluded.end(), [m](Move e) { return e.plain() == m.plain(); });
 }
 
 uint8_t workLog(uint32_t work) {
@@ -268,12 +274,16 @@ bool MateSearch::onPath(uint64_t board, PackedHand attacker, PackedHand defender
 MateSearch::Option MateSearch::firstLook(Position& pos, int bound) {
   MoveList checks;
   generateChecks(pos, checks);
-  const uint64_t key = pos.boardKey();
+  const uint64_t key = keyOf(pos);
   const PackedHand attacker = pos.packedHand(BLACK), defender = pos.packedHand(WHITE);
   if (checks.size == 0) {
     // No check, no mate at any bound.
     table_.storeDisproven(key, attacker, defender, MAX_BOUND, 1);
     return Option{INF, 0, 0, false};
+  }
+  if (selfmate_) {
+    table_.storeUnknown(key, attacker, defender, bound, 1, uint32_t(checks.size), 1);
+    return Option{1, uint32_t(checks.size), 0, false};
   }
   for (Move m : checks) {
     pos.doMove(m);
@@ -326,25 +336,49 @@ bool MateSearch::futileTestPosition(const Position& pos, Move drop, Square check
                   !(inPromotionZone(attacker, checker) || inPromotionZone(attacker, s)))) {
     return false;
   }
-  if (!promote && rules.deadRanks > 0 && relativeRank(attacker, rankOf(s)) <= rules.deadRanks) return false;
+  if (!promote && rules.deadRanks > 0 && relativeRank(attacker, rankOf(s)) <= rules.deadRanks &&
+      pos.rebirth() != Rebirth::ANTI_CIRCE) {
+    return false;
+  }
   test = pos;
   test.removeAt(checker);
-  test.put(s, promote ? Piece(piece + PROMOTION) : piece);
+  const Piece capturer = promote ? Piece(piece + PROMOTION) : piece;
+  test.put(s, capturer);
   test.setHand(~attacker, drop.dropped(), test.hand(~attacker, drop.dropped()) - 1);
+  // The captured piece is thrown away whatever the rebirth rule does with
+  // it; under Anti-Circe the capturer still goes to its own initial square
+  // (the first free one where its king stays safe).
+  Square at = s;
+  if (pos.rebirth() == Rebirth::ANTI_CIRCE) {
+    Square squares[2];
+    const int n = initialSquares(attacker, baseType(typeOf(capturer)), fileOf(s), squares);
+    for (int i = 0; i < n && at == s; ++i) {
+      if (squares[i] == s || test.at(squares[i]) != EMPTY) continue;
+      test.removeAt(s);
+      test.put(squares[i], capturer);
+      if (!test.inCheck(attacker)) {
+        at = squares[i];
+      } else {
+        test.removeAt(squares[i]);
+        test.put(s, capturer);
+      }
+    }
+  }
   if (test.inCheck(attacker)) return false;
+  if (relativeRank(attacker, rankOf(at)) <= pieceRules[typeOf(capturer)].deadRanks) return false;
   // A capturer the defender can take back (the king too, where the square
   // is not guarded) was not taken for nothing.
   MoveList replies;
   generateLegal(test, replies);
   for (Move r : replies) {
-    if (!r.isDrop() && r.to() == s) return false;
+    if (!r.isDrop() && r.to() == at) return false;
   }
   return true;
 }
 
 MateSearch::Option MateSearch::probe(const Position& pos, int bound) const {
-  if (isCheckPosition(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE))) return Option{INF, 0, 0, true, 0, true};
-  const TranspositionTable::Probe e = table_.probe(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), bound);
+  if (isCheckPosition(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE))) return Option{INF, 0, 0, true, 0, true};
+  const TranspositionTable::Probe e = table_.probe(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), bound);
   return Option{e.pn, e.dn, e.length, false, e.proofHand, e.found};
 }
 
@@ -354,11 +388,11 @@ bool MateSearch::expandAttacker(Position& pos, int bound, bool root, Result& don
   const int childBound = normalise(false, bound - 1);
   for (Move m : checks) {
     pos.doMove(m);
-    table_.prefetch(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound);
+    table_.prefetch(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound);
     pos.undoMove(m);
   }
   for (Move m : checks) {
-    if (root && std::find(excluded_->begin(), excluded_->end(), m) != excluded_->end()) continue;
+    if (root && isExcluded(*excluded_, m)) continue;
     pos.doMove(m);
     Child c{};
     c.move = m;
@@ -368,17 +402,22 @@ bool MateSearch::expandAttacker(Position& pos, int bound, bool root, Result& don
     // check without a reply mates).
     if (!c.option[0].known) {
       const uint32_t replies = replyCount(pos);
+      if (replies == 0 && selfmate_) {
+        // A check that mates the defender ends the line without a selfmate.
+        pos.undoMove(m);
+        continue;
+      }
       if (replies == 0) {
         pos.undoMove(m);
         done = Result{0, INF, 1, false, m, dropUnit(m)};
         return true;
       }
       c.option[0].pn = replies;
-      table_.storeUnknown(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound, replies, 1, 1);
+      table_.storeUnknown(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound, replies, 1, 1);
     }
     // With no ply left after the defender's reply only futile drops can be
     // left to it.
-    if (childBound < 2 && !futileRule && c.option[0].pn != 0) c.option[0] = Option{INF, 0, 0, false};
+    if (!selfmate_ && childBound < 2 && !futileRule && c.option[0].pn != 0) c.option[0] = Option{INF, 0, 0, false};
     pos.undoMove(m);
     children_.push_back(c);
   }
@@ -388,6 +427,22 @@ bool MateSearch::expandAttacker(Position& pos, int bound, bool root, Result& don
 void MateSearch::initReply(Position& pos, int bound, Child& c) {
   const Move r = c.move;
   c.delayed = false;
+  if (selfmate_) {
+    // A reply that mates the attacker reaches the goal; after any other one
+    // the attacker needs two plies more at least.
+    pos.doMove(r);
+    if (attackerMated(pos)) {
+      c.option[0] = Option{0, INF, 0, false, pos.packedHand(BLACK), true};
+    } else if (bound < 3) {
+      c.option[0] = Option{INF, 0, 0, false};
+    } else {
+      const int childBound = normalise(true, bound - 1);
+      c.option[0] = probe(pos, childBound);
+      if (!c.option[0].known) c.option[0] = firstLook(pos, childBound);
+    }
+    pos.undoMove(r);
+    return;
+  }
   if (bound < 2) {
     c.option[0] = Option{INF, 0, 0, false};  // no ply left to mate after it
   } else {
@@ -428,12 +483,13 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
   MoveList replies;
   generateLegal(pos, replies);
   if (replies.size == 0) {
-    done = pos.inCheck() ? Result{0, INF, 0, false, Move{}} : Result{INF, 0, 0, false, Move{}};
+    // Mated: the goal, or in selfmates the end of the line without it.
+    done = pos.inCheck() && !selfmate_ ? Result{0, INF, 0, false, Move{}} : Result{INF, 0, 0, false, Move{}};
     return true;
   }
   // With fewer than two plies left only futile drops can leave the
   // defender mated: any other reply escapes.
-  if (bound < 2) {
+  if (bound < 2 && !selfmate_) {
     const Interposition ip = futileRule ? interpositionSquares(pos) : Interposition{};
     for (Move r : replies) {
       if (!r.isDrop() || !ip.contains(r.to())) {
@@ -446,7 +502,7 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
     const int childBound = normalise(true, bound - 1);
     for (Move r : replies) {
       pos.doMove(r);
-      table_.prefetch(pos.boardKey(), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound);
+      table_.prefetch(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound);
       pos.undoMove(r);
     }
   }
@@ -472,8 +528,9 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
 MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bound, uint32_t thpn, uint32_t thdn,
                                       bool root) {
   bound = normalise(attackerToMove, bound);
+  if (selfmate_ && attackerToMove && attackerMated(pos)) return Result{0, INF, 0, false, Move{}, pos.packedHand(BLACK)};
   if (attackerToMove && bound < 1) return Result{INF, 0, 0, false, Move{}};
-  const uint64_t key = pos.boardKey();
+  const uint64_t key = keyOf(pos);
   const PackedHand attacker = pos.packedHand(BLACK), defender = pos.packedHand(WHITE);
   // Back at the step check's own position: the line ends here, before the
   // table can offer a proof of the same board that plays the excluded move.
@@ -584,7 +641,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
           if (c.pn == 0 && c.length + 1 < result.length) {
             result.length = c.length + 1;
             result.best = children_[i].move;
-            result.proofHand = proofBefore(pos, result.best, c.proofHand);
+            result.proofHand = selfmate_ ? attacker : proofBefore(pos, result.best, c.proofHand);
           }
         }
       } else {
@@ -604,6 +661,8 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
           result.proofHand = handMax(result.proofHand, c.option[used].proofHand);
         }
       }
+      // Selfmate proofs hold for the hands they were made with only.
+      if (selfmate_) result.proofHand = attacker;
     } else if (result.dn == 0) {
       // A disproof that rests on a repetition cut-off holds for this line only.
       bool anyPath = false, anyFree = false;
@@ -654,9 +713,14 @@ MateSearch::Result MateSearch::solve(Position& pos, bool attackerToMove, int bou
 
 void MateSearch::setCheckPosition(const Position& pos) {
   checkPositionSet_ = true;
-  checkBoard_ = pos.boardKey();
+  checkBoard_ = keyOf(pos);
   checkAttacker_ = pos.packedHand(BLACK);
   checkDefender_ = pos.packedHand(WHITE);
+}
+
+void MateSearch::setSelfmate(bool on) {
+  selfmate_ = on;
+  if (on) futileRule = false;
 }
 
 void MateSearch::reset() {
@@ -676,7 +740,7 @@ bool MateSearch::defenderMated(Position& pos, int bound) {
 
 bool MateSearch::isFutile(Position& pos, Move reply, int bound) {
   reset();
-  if (!futileRule || !reply.isDrop()) return false;
+  if (!futileRule || selfmate_ || !reply.isDrop()) return false;
   const Interposition ip = interpositionSquares(pos);
   if (!ip.contains(reply.to())) return false;
   return solveFutileTest(pos, reply, ip.checker, normalise(false, bound));
@@ -706,9 +770,15 @@ std::vector<Move> MateSearch::mateLine(Position& pos, int bound, const std::vect
       generateChecks(p, moves);
       for (bool searching : {false, true}) {
         for (Move m : moves) {
-          if (first && std::find(excluded.begin(), excluded.end(), m) != excluded.end()) continue;
+          if (first && isExcluded(excluded, m)) continue;
           p.doMove(m);
-          Option child = !hasLegalMove(p) ? Option{0, INF, 0, false} : probe(p, bound - 1);
+          // A check that mates: the goal, or in selfmates no way forward.
+          Option child = !hasLegalMove(p) ? (selfmate_ ? Option{INF, 0, 0, false} : Option{0, INF, 0, false})
+                                          : probe(p, bound - 1);
+          if (selfmate_ && child.dn == 0) {
+            p.undoMove(m);
+            continue;
+          }
           if (searching && child.pn != 0) {
             const Result r = solve(p, false, bound - 1);
             child = Option{r.pn, r.dn, r.length, false};
@@ -729,7 +799,7 @@ std::vector<Move> MateSearch::mateLine(Position& pos, int bound, const std::vect
       for (Move m : moves) {
         if (m.isDrop() && ip.contains(m.to()) && solveFutileTest(p, m, ip.checker, bound)) continue;
         p.doMove(m);
-        Option child = probe(p, bound - 1);
+        Option child = selfmate_ && attackerMated(p) ? Option{0, INF, 0, false} : probe(p, bound - 1);
         p.undoMove(m);
         if (child.pn != 0) {
           p.doMove(m);

@@ -144,6 +144,17 @@ class MateSearch {
 
   // With this off every interposition counts as a defence.
   bool futileRule = true;
+
+  // Selfmates (自玉詰): the goal becomes the attacker's own king mated by the
+  // defender's reply. The attacker's checks that mate the defender are no
+  // way forward, every reply counts (no futile drops), and since pieces in
+  // hand can help either side there, positions match with equal hands only.
+  // Set before the first search.
+  void setSelfmate(bool on);
+  bool selfmate() const { return selfmate_; }
+  // The fewest plies the attacker's turn can be given: 1 (its mating move),
+  // 0 in selfmates (its king may be mated already).
+  int fewestAttackerPlies() const { return selfmate_ ? 0 : 1; }
   Limits limits;
   uint64_t nodes = 0;
   const TranspositionTable& table() const { return table_; }
@@ -217,6 +228,20 @@ class MateSearch {
   // same plies, so this line need not go on.
   bool onPath(uint64_t board, shogi::PackedHand attacker, shogi::PackedHand defender) const;
 
+  // The key of a position in the table and on the path: the board alone
+  // (hands are matched by domination), or with the hands in selfmates.
+  uint64_t keyOf(const shogi::Position& pos) const { return selfmate_ ? pos.key() : pos.boardKey(); }
+  // The attacker needs an odd number of plies (an even one in selfmates), the
+  // defender's turn the other parity: a bound of the wrong parity is worth
+  // one less.
+  int normalise(bool attackerToMove, int bound) const {
+    const int parity = (attackerToMove != selfmate_) ? 1 : 0;
+    return (bound % 2 == parity) ? bound : bound - 1;
+  }
+  // Selfmates: whether the defender's reply just played mates the attacker.
+  static bool attackerMated(shogi::Position& pos) { return shogi::isCheckmated(pos); }
+
+  bool selfmate_ = false;
   TranspositionTable table_;
   const std::vector<shogi::Move>* excluded_ = nullptr;  // left out at the root of the current search
   bool checkPositionSet_ = false;

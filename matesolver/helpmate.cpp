@@ -20,7 +20,8 @@ HelpmateSearch::HelpmateSearch(size_t megabytes) {
 
 bool HelpmateSearch::search(Position& pos, int depth, Move excluded, std::vector<Move>& line) {
   const bool attackerToMove = pos.sideToMove() == BLACK;
-  if (!attackerToMove && pos.inCheck() && !hasLegalMove(pos)) return true;
+  // The goal: the side that is to be mated is to move and mated.
+  if (attackerToMove == selfmate && pos.inCheck() && !hasLegalMove(pos)) return true;
   if (depth <= 0) return false;
   if (++nodes >= nextLimitCheck_) {
     nextLimitCheck_ = nodes + 4096;
@@ -38,8 +39,14 @@ bool HelpmateSearch::search(Position& pos, int depth, Move excluded, std::vector
     generateLegal(pos, moves);
   }
   for (Move m : moves) {
-    if (m == excluded) continue;
+    if (m.plain() == excluded) continue;
     pos.doMove(m);
+    // In helpselfmates a check that mates the defender ends the line
+    // without the goal.
+    if (selfmate && attackerToMove && !hasLegalMove(pos)) {
+      pos.undoMove(m);
+      continue;
+    }
     line.push_back(m);
     const bool found = search(pos, depth - 1, Move{}, line);
     pos.undoMove(m);
@@ -56,9 +63,10 @@ bool HelpmateSearch::search(Position& pos, int depth, Move excluded, std::vector
 bool HelpmateSearch::find(Position& pos, int bound, Move excluded, std::vector<Move>* line) {
   Position work = pos;
   rootKey_ = excluded.isNull() ? 0 : work.key() | 1;
-  // The last ply is the attacker's: an odd number of plies when it moves
-  // first, an even number when the defender does.
-  const int first = work.sideToMove() == BLACK ? 1 : 2;
+  // The last ply is the attacker's (the defender's in helpselfmates): an odd
+  // number of plies when that side moves first, an even number otherwise.
+  const bool lastMoverFirst = (work.sideToMove() == BLACK) != selfmate;
+  const int first = lastMoverFirst ? 1 : 2;
   for (int depth = first; depth <= bound; depth += 2) {
     std::vector<Move> found;
     if (search(work, depth, excluded, found)) {

@@ -1,6 +1,7 @@
 // Cooperative mates (helpmates): both sides play toward the defender's
 // mate; every attacker move checks and the defender is mated after the
-// attacker's last move. Iterative deepening finds a shortest line; a table
+// attacker's last move. Or, in helpselfmates, toward the attacker's own
+// king mated by the defender's last move. Iterative deepening finds a shortest line; a table
 // remembers positions known to have no helpmate within a number of plies.
 #pragma once
 
@@ -26,6 +27,10 @@ class HelpmateSearch {
 
   Limits limits;
   uint64_t nodes = 0;
+  // Helpselfmates (協力自玉詰): the line ends with the defender's move mating
+  // the attacker's king, and the attacker's checks must not mate the
+  // defender. Set before the first find.
+  bool selfmate = false;
 
  private:
   struct Entry {

@@ -16,8 +16,24 @@ using namespace shogi;
 
 namespace {
 
-// Conditions and rule words this solver knows but does not solve yet.
-const char* const kUnsupported[] = {"自玉詰", "異王", "キルケ", "PWC", "王（"};
+// Rule words, longest first, with the rule each names.
+struct RuleWord {
+  const char* word;
+  Rule rule;
+};
+const RuleWord kRuleWords[] = {
+    {"協力自玉詰", Rule::Helpselfmate}, {"ばか自殺詰", Rule::Helpselfmate}, {"自玉詰", Rule::Selfmate},
+    {"自殺詰", Rule::Selfmate},         {"ばか詰", Rule::Helpmate},         {"協力詰", Rule::Helpmate},
+    {"詰将棋", Rule::Standard},
+};
+
+// Fairy kings 1 to 12 of the table move as these types; the last two have
+// no published move.
+constexpr int kPlayedFairyKings = 12;
+PieceType fairyKingType(int row) { return PieceType(QUEEN_KING + row); }
+
+// Text that only separates conditions.
+const char* const kSeparators[] = {" ", "　", "・", "、", "，", "+", "＋"};
 
 struct Lines {
   std::vector<std::string> lines;
@@ -43,7 +59,7 @@ bool placePieces(Position& pos, const std::string& text, Color color, Names& nam
       return false;
     }
     const Square s = square(p[0] - '0', p[1] - '0');
-    const PieceType t = typeOfName(p + 2);
+    const PieceType t = typeOfName(p + 2, names);
     if (t == NO_PIECE_TYPE) {
       *why = "unknown piece at \"" + std::string(p) + "\"";
       return false;
@@ -52,7 +68,7 @@ bool placePieces(Position& pos, const std::string& text, Color color, Names& nam
       *why = "two pieces on square " + std::string(p, 2);
       return false;
     }
-    if (t == KING) {
+    if (pieceRules[t].royal) {
       if (pos.kingSquare(color) != NO_SQUARE) {
         *why = "two kings of one side";
         return false;
@@ -70,7 +86,7 @@ bool placePieces(Position& pos, const std::string& text, Color color, Names& nam
 bool fillHand(Position& pos, const std::string& text, Color color, std::string* why) {
   const char* p = text.c_str();
   while (*p != '\0') {
-    const PieceType t = typeOfName(p);
+    const PieceType t = typeOfName(p, Names{});
     if (t < PAWN || t > ROOK) {
       *why = "not a piece for the hand at \"" + std::string(p) + "\"";
       return false;
@@ -104,8 +120,11 @@ void tally(const Position& pos, int counts[8]) {
   for (int t = PAWN; t <= ROOK; ++t) counts[t] += pos.hand(BLACK, PieceType(t));
 }
 
-bool checkPosition(Position& pos, std::string* why) {
+bool checkPosition(Position& pos, Rule rule, std::string* why) {
+  // Under PWC a swap may leave two pawns on a file or a piece without a
+  // move, and the checks of a problem start from such positions too.
   for (Color c : {BLACK, WHITE}) {
+    if (pos.rebirth() == Rebirth::PWC) break;
     for (int file = 1; file <= 9; ++file) {
       int pawns = 0;
       for (int rank = 1; rank <= 9; ++rank) {
@@ -133,6 +152,10 @@ bool checkPosition(Position& pos, std::string* why) {
   }
   if (pos.kingSquare(WHITE) == NO_SQUARE) {
     *why = "the defender has no king";
+    return false;
+  }
+  if (isSelfmateRule(rule) && pos.kingSquare(BLACK) == NO_SQUARE) {
+    *why = "the attacker has no king (a selfmate needs one)";
     return false;
   }
   if (pos.inCheck(~pos.sideToMove())) {
@@ -164,7 +187,7 @@ std::vector<Move> readStatedMoves(Position& pos, const std::string& text, int pl
   while (static_cast<int>(moves.size()) < plies) {
     const int ply = static_cast<int>(moves.size()) + 1;
     std::string error;
-    const Move m = parseMove(pos, cursor, previous, &error);
+    const Move m = parseMove(pos, cursor, previous, &error, names);
     if (m.isNull()) {
       if (!onlySpace(cursor)) {
         *why = plyText(ply) + "が読めない（" + error + "）";
@@ -195,11 +218,11 @@ std::vector<Move> readStatedMoves(Position& pos, const std::string& text, int pl
   if (static_cast<int>(moves.size()) == plies && !onlySpace(cursor)) {
     // A further move (of either side) after the last one counted; other
     // text, such as a closing remark, is left alone.
-    Move next = parseMove(pos, cursor, previous, nullptr);
+    Move next = parseMove(pos, cursor, previous, nullptr, names, false);
     const bool otherSide = next.isNull();
     if (otherSide) {
       pos.doNullMove();
-      next = parseMove(pos, cursor, previous, nullptr);
+      next = parseMove(pos, cursor, previous, nullptr, names, false);
     }
     if (!next.isNull()) {
       *why = "手数 " + std::to_string(plies) + " の後にも手が続く（" + plyText(plies + 1) + " " +
@@ -212,6 +235,100 @@ std::vector<Move> readStatedMoves(Position& pos, const std::string& text, int pl
 }
 
 }  // namespace
+
+bool parseRuleText(const std::string& text, Rule& rule, Rebirth& rebirth, Names& names, std::string* error) {
+  std::string conditions = text;
+  rule = Rule::Standard;
+  for (const RuleWord& w : kRuleWords) {
+    if (endsWith(conditions, w.word)) {
+      rule = w.rule;
+      conditions.erase(conditions.size() - std::strlen(w.word));
+      break;
+    }
+  }
+  // The conditions, one after another. Where two of a kind are named, the
+  // checker's order decides: Anti-Circe before Circe before PWC, 異王 before
+  // the fairy kings, an earlier fairy king before a later one.
+  bool anti = false, circe = false, pwc = false;
+  int fairyRow = -1;
+  std::string differentKings[2];
+  const char* p = conditions.c_str();
+  auto take = [&](const char* word) {
+    if (!cp932::startsWith(p, word)) return false;
+    p += std::strlen(word);
+    return true;
+  };
+  while (*p != '\0') {
+    if (take("なし") || take("PWC") || take("アンチキルケ") || take("キルケ")) continue;
+    bool separator = false;
+    for (const char* sep : kSeparators) separator = separator || take(sep);
+    if (separator) continue;
+    if (take("異王（")) {
+      // Two king symbols: 王 / 玉, or the symbol of a fairy king.
+      for (int side = 0; side < 2; ++side) {
+        if (p[0] == '\0' || p[1] == '\0') {
+          *error = "条件「異王」が解析できません: " + text;
+          return false;
+        }
+        differentKings[side] = std::string(p, 2);
+        p += 2;
+        if (side == 0 && !take("／")) {
+          *error = "条件「異王」が解析できません: " + text;
+          return false;
+        }
+      }
+      take("）");
+      continue;
+    }
+    int row = -1;
+    for (int i = 0; i < pieces::kFairyKingCount && row < 0; ++i) {
+      if (take(pieces::fairyKings[i].condition)) row = i;
+    }
+    if (row < 0) {
+      *error = "unknown rule or condition: " + text;
+      return false;
+    }
+    if (row >= kPlayedFairyKings) {
+      *error = std::string("not supported: ") + pieces::fairyKings[row].condition + " (its move is not defined)";
+      return false;
+    }
+    if (fairyRow < 0 || row < fairyRow) fairyRow = row;
+  }
+  // Which condition was named is read back from the text.
+  anti = conditions.find("アンチキルケ") != std::string::npos;
+  circe = conditions.find("キルケ") != std::string::npos;
+  pwc = conditions.find("PWC") != std::string::npos;
+  rebirth = anti ? Rebirth::ANTI_CIRCE : circe ? Rebirth::CIRCE : pwc ? Rebirth::PWC : Rebirth::NONE;
+
+  names = Names{};
+  if (!differentKings[0].empty()) {
+    // Each symbol gives the king written with it its move; 王 and 玉 keep
+    // the king's.
+    for (const std::string& symbol : differentKings) {
+      PieceType t = NO_PIECE_TYPE;
+      if (symbol == "王" || symbol == "玉") t = KING;
+      for (int i = 0; i < pieces::kFairyKingCount && t == NO_PIECE_TYPE; ++i) {
+        if (symbol != pieces::fairyKings[i].symbol) continue;
+        if (i >= kPlayedFairyKings) {
+          *error = "not supported: the king " + symbol + " of 異王 (its move is not defined)";
+          return false;
+        }
+        t = fairyKingType(i);
+      }
+      if (t == NO_PIECE_TYPE) {
+        *error = "not supported: the king symbol " + symbol + " of 異王 names no fairy king";
+        return false;
+      }
+      names.kings.insert(names.kings.begin(), {symbol, t});
+    }
+  } else if (fairyRow >= 0) {
+    // Every king moves as the fairy king, whatever symbol it is written with.
+    const PieceType t = fairyKingType(fairyRow);
+    names.kings = {{pieces::fairyKings[fairyRow].symbol, t}, {"王", t}, {"玉", t}};
+    names.kingNames[BLACK] = names.kingNames[WHITE] = pieces::fairyKings[fairyRow].symbol;
+  }
+  return true;
+}
 
 bool parseCheckInput(const std::string& text, CheckInput& input, std::string* error) {
   Lines lines;
@@ -244,27 +361,15 @@ bool parseCheckInput(const std::string& text, CheckInput& input, std::string* er
   std::string ruleLine = lines.take();
   if (!endsWith(ruleLine, " @@")) return fail("the conditions and rule line does not end in \" @@\"");
   input.ruleText = ruleLine.substr(0, ruleLine.size() - 3);
-  for (const char* word : kUnsupported) {
-    if (input.ruleText.find(word) != std::string::npos) return fail("not supported yet: " + input.ruleText);
-  }
-  for (const pieces::FairyKing& king : pieces::fairyKings) {
-    if (input.ruleText.find(king.condition) != std::string::npos) return fail("not supported yet: " + input.ruleText);
-  }
+  Rebirth rebirth = Rebirth::NONE;
   {
-    // The conditions (none, or なし) followed by the rule word.
-    std::string rest = input.ruleText;
-    if (rest.rfind("なし", 0) == 0) rest.erase(0, std::strlen("なし"));
-    if (rest == "ばか詰" || rest == "協力詰") {
-      input.rule = Rule::Helpmate;
-    } else if (rest == "詰将棋" || rest.empty()) {
-      input.rule = Rule::Standard;
-    } else {
-      return fail("unknown rule or condition: " + input.ruleText);
-    }
+    std::string why;
+    if (!parseRuleText(input.ruleText, input.rule, rebirth, input.names, &why)) return fail(why);
   }
 
   Position& pos = input.position;
   pos.clear();
+  pos.setRebirth(rebirth);
   if (!lines.more()) return fail("the attacker's line is missing");
   std::string attacker = lines.take();
   if (attacker.empty() || attacker.back() != ',') return fail("the attacker's line does not end in \",\"");
@@ -320,16 +425,20 @@ bool parseCheckInput(const std::string& text, CheckInput& input, std::string* er
   if (solutionLines && input.stepCheck) return fail("a step check has no solution lines");
   if (!solutionLines && !input.stepCheck) return fail("neither solution lines nor an excluded move");
 
-  // The last ply is the attacker's; the sides alternate back from it.
-  pos.setSideToMove(input.plies % 2 == 1 ? BLACK : WHITE);
-  if (!checkPosition(pos, &why)) {
+  // The last ply is the attacker's (the defender's in selfmates); the sides
+  // alternate back from it.
+  const bool lastIsAttackers = !isSelfmateRule(input.rule);
+  pos.setSideToMove((input.plies % 2 == 1) == lastIsAttackers ? BLACK : WHITE);
+  if (!checkPosition(pos, input.rule, &why)) {
     *error = "position: " + why;
     return false;
   }
 
   if (input.stepCheck) {
     const char* cursor = excludedText.c_str();
-    input.excluded = parseMove(pos, cursor, NO_SQUARE, &why);
+    // The excluded move carries no rebirth: every rebirth choice of it is
+    // excluded.
+    input.excluded = parseMove(pos, cursor, NO_SQUARE, &why, input.names, false);
     if (input.excluded.isNull()) {
       *error = "/EEXCEPT=" + excludedText + ": " + why;
       return false;
@@ -350,7 +459,8 @@ bool parseCheckInput(const std::string& text, CheckInput& input, std::string* er
     const std::vector<Move> other = readStatedMoves(pos, solution, input.plies, input.names, &ignored);
     if (static_cast<int>(other.size()) == input.plies) {
       const char* cursor = solution.c_str();
-      const std::string first = formatMove(pos, parseMove(pos, cursor, NO_SQUARE, nullptr), NO_SQUARE, input.names);
+      const std::string first =
+          formatMove(pos, parseMove(pos, cursor, NO_SQUARE, nullptr, input.names), NO_SQUARE, input.names);
       const bool attackerFirst = pos.sideToMove() == BLACK;
       input.statedError = "手数 " + std::to_string(input.plies) + " では" + (attackerFirst ? "受方" : "攻方") +
                           "から指すが、1手目 " + first + " は" + (attackerFirst ? "攻方" : "受方") + "の手";

@@ -11,12 +11,18 @@
 
 namespace matesolver {
 
-enum class Rule { Standard, Helpmate };
+// 詰将棋, ばか詰, 自玉詰 (selfmate: the defender resists) and 協力自玉詰
+// (helpselfmate: both cooperate).
+enum class Rule { Standard, Helpmate, Selfmate, Helpselfmate };
+
+// Whether the rule's goal is the attacker's own king mated by the
+// defender's last move.
+inline bool isSelfmateRule(Rule r) { return r == Rule::Selfmate || r == Rule::Helpselfmate; }
 
 struct CheckInput {
   Rule rule = Rule::Standard;
   std::string ruleText;  // the conditions and rule as written
-  shogi::Position position;  // the attacker plays Black
+  shogi::Position position;  // the attacker plays Black; it carries the rebirth rule
   Names names;
   int plies = 0;  // the number of plies of this check
   bool stepCheck = false;
@@ -27,6 +33,11 @@ struct CheckInput {
   int statedParsed = 0;                  // moves of it that could be read
   std::string statedError;               // why reading stopped early, if it did
 };
+
+// Reads the conditions and the rule word of line 3 (without " @@"): the
+// rule, the rebirth rule and the kings' names; false with a message naming
+// what is not understood or not supported.
+bool parseRuleText(const std::string& text, Rule& rule, shogi::Rebirth& rebirth, Names& names, std::string* error);
 
 // Reads the file; false with a message naming the line on any error or
 // anything this solver does not support.

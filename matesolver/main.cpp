@@ -70,7 +70,17 @@ Options parseOptions(int argc, char** argv, const std::string& program) {
 
 std::string ruleName(const matesolver::CheckInput& input) {
   if (!input.ruleText.empty()) return input.ruleText;
-  return input.rule == matesolver::Rule::Helpmate ? "ばか詰" : "詰将棋";
+  switch (input.rule) {
+    case matesolver::Rule::Helpmate:
+      return "ばか詰";
+    case matesolver::Rule::Selfmate:
+      return "自玉詰";
+    case matesolver::Rule::Helpselfmate:
+      return "協力自玉詰";
+    case matesolver::Rule::Standard:
+      break;
+  }
+  return "詰将棋";
 }
 
 }  // namespace
@@ -94,8 +104,9 @@ int main(int argc, char** argv) {
 
   matesolver::CheckOutcome outcome;
   try {
-    matesolver::MateSearch mate(input.rule == matesolver::Rule::Standard ? options.megabytes : 1);
-    matesolver::HelpmateSearch helpmate(input.rule == matesolver::Rule::Helpmate ? options.megabytes : 1);
+    const bool cooperative = input.rule == matesolver::Rule::Helpmate || input.rule == matesolver::Rule::Helpselfmate;
+    matesolver::MateSearch mate(cooperative ? 1 : options.megabytes);
+    matesolver::HelpmateSearch helpmate(cooperative ? options.megabytes : 1);
     mate.limits = limits;
     helpmate.limits = limits;
     outcome = matesolver::runCheck(input, matesolver::CheckOptions{options.level}, mate, helpmate);

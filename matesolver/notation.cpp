@@ -30,23 +30,27 @@ std::string squareText(Square s) { return std::to_string(fileOf(s) * 10 + rankOf
 
 }  // namespace
 
-PieceType typeOfName(const char* text) {
+PieceType typeOfName(const char* text, const Names& names) {
   if (text[0] == '\0' || text[1] == '\0') return NO_PIECE_TYPE;
+  for (const auto& [name, type] : names.kings) {
+    if (std::strncmp(text, name.c_str(), 2) == 0) return type;
+  }
   for (const NameType& n : kNames) {
-    if (std::strncmp(text, pieces::initialNames[n.code], 2) == 0) return n.type;
+    if (n.type != KING && std::strncmp(text, pieces::initialNames[n.code], 2) == 0) return n.type;
   }
   return NO_PIECE_TYPE;
 }
 
 std::string nameOf(PieceType t, Color c, const Names& names) {
-  if (t == KING) return names.kingNames[c];
+  if (pieceRules[t].royal) return names.kingNames[c];
   for (const NameType& n : kNames) {
     if (n.type == t) return pieces::initialNames[n.code];
   }
   return "？";
 }
 
-Move parseMove(const Position& pos, const char*& cursor, Square previous, std::string* error) {
+Move parseMove(const Position& pos, const char*& cursor, Square previous, std::string* error, const Names& names,
+               bool matchRebirth) {
   auto fail = [&](const char* why) {
     if (error) *error = why;
     return Move{};
@@ -65,7 +69,7 @@ Move parseMove(const Position& pos, const char*& cursor, Square previous, std::s
   } else {
     return fail("移動先がない");
   }
-  const PieceType named = typeOfName(p);
+  const PieceType named = typeOfName(p, names);
   if (named == NO_PIECE_TYPE) return fail("駒名が読めない");
   p += 2;
   bool promote = false, keep = false;
@@ -91,8 +95,46 @@ Move parseMove(const Position& pos, const char*& cursor, Square previous, std::s
   } else {
     return fail("打または(移動元)がない");
   }
+  // The rebirth part: a square and a piece name.
+  Square rebirth = NO_SQUARE;
+  if (p[0] == '/') {
+    if (!isSquareDigit(p[1]) || !isSquareDigit(p[2]) || typeOfName(p + 3, names) == NO_PIECE_TYPE) {
+      return fail("キルケ移動先が読めない");
+    }
+    rebirth = square(p[1] - '0', p[2] - '0');
+    p += 5;
+  }
+  if (matchRebirth && pos.rebirth() != Rebirth::NONE && !m.isDrop()) {
+    // The move, of those with and without the left-hand choice, whose
+    // rebirth is the one written.
+    bool matched = false;
+    for (Move candidate : {m, m.withLeftRebirth()}) {
+      Position after = pos;
+      after.doMove(candidate);
+      const Position::FairyEffect effect = after.lastFairyEffect();
+      if (candidate.leftRebirth() && !effect.choice) continue;
+      if (effect.rebirth == rebirth) {
+        m = candidate;
+        matched = true;
+        break;
+      }
+    }
+    if (!matched) return fail(rebirth == NO_SQUARE ? "キルケ移動先がない" : "キルケ移動先が違う");
+  }
   cursor = p;
   return m;
+}
+
+// "/71銀": where the rebirth of move m happened and the piece there; empty
+// when it had none.
+static std::string rebirthText(const Position& pos, Move m, const Names& names) {
+  if (pos.rebirth() == Rebirth::NONE || m.isDrop() || pos.at(m.to()) == EMPTY) return "";
+  Position after = pos;
+  after.doMove(m);
+  const Square s = after.lastFairyEffect().rebirth;
+  if (s == NO_SQUARE) return "";
+  const Piece piece = after.at(s);
+  return "/" + squareText(s) + nameOf(typeOf(piece), colorOf(piece), names);
 }
 
 std::string formatMove(const Position& pos, Move m, Square previous, const Names& names) {
@@ -106,7 +148,7 @@ std::string formatMove(const Position& pos, Move m, Square previous, const Names
   } else if (pieceRules[t].promoted != NO_PIECE_TYPE && (inPromotionZone(us, m.from()) || inPromotionZone(us, m.to()))) {
     text += "生";
   }
-  return text + "(" + squareText(m.from()) + ")";
+  return text + "(" + squareText(m.from()) + ")" + rebirthText(pos, m, names);
 }
 
 std::string plyText(int ply) { return std::to_string(ply) + "手目"; }

@@ -40,9 +40,125 @@ bool canDropOn(const Position& pos, Color us, PieceType t, Square to) {
   return t != PAWN || !pos.hasPawnOnFile(us, fileOf(to));
 }
 
+// --- The general path of the fairy rules -----------------------------------
+
+// Calls f(to) for every square a fairy king on `from` of colour us can move
+// to: empty, or held by an enemy piece.
+template <class F>
+void forEachFairyTarget(const Position& pos, Square from, const PieceRules& r, Color us, F f) {
+  auto onBoard = [](int file, int rank) { return file >= 1 && file <= 9 && rank >= 1 && rank <= 9; };
+  auto open = [&](Square to) { return pos.at(to) == EMPTY || colorOf(pos.at(to)) != us; };
+  for (int i = 0; i < r.fairyStepCount; ++i) {
+    const PieceRules::FairyStep& st = r.fairySteps[i];
+    int file = fileOf(from) + st.df, rank = rankOf(from) + st.dr;
+    switch (st.motion) {
+      case PieceRules::LEAP:
+        if (onBoard(file, rank) && open(square(file, rank))) f(square(file, rank));
+        break;
+      case PieceRules::RIDE:
+        for (; onBoard(file, rank); file += st.df, rank += st.dr) {
+          const Square to = square(file, rank);
+          if (open(to)) f(to);
+          if (pos.at(to) != EMPTY) break;
+        }
+        break;
+      case PieceRules::HOP:
+        for (; onBoard(file, rank); file += st.df, rank += st.dr) {
+          if (pos.at(square(file, rank)) == EMPTY) continue;
+          file += st.df;
+          rank += st.dr;
+          if (onBoard(file, rank) && open(square(file, rank))) f(square(file, rank));
+          break;
+        }
+        break;
+    }
+  }
+}
+
+// Kinds with two initial squares, one on each side of file 5.
+bool hasTwoInitialSquares(PieceType base) { return base >= LANCE && base <= GOLD; }
+
+// Adds a board move under the fairy rules: with and without promotion, and
+// a capture on file 5 whose rebirth may take either of two squares once
+// more with the left-hand one. Under Anti-Circe a capture may stay
+// unpromoted where the piece would have no move: it may be reborn where it
+// has one (the legality test decides).
+void addFairyBoardMove(const Position& pos, MoveList& list, Square from, Square to) {
+  const Color us = pos.sideToMove();
+  const PieceType t = typeOf(pos.at(from));
+  const PieceRules& r = pieceRules[t];
+  const Piece target = pos.at(to);
+  const bool capture = target != EMPTY;
+  const Rebirth rule = pos.rebirth();
+  const bool canPromote = r.promoted != NO_PIECE_TYPE && (inPromotionZone(us, from) || inPromotionZone(us, to));
+  const bool mustPromote = r.deadRanks > 0 && relativeRank(us, rankOf(to)) <= r.deadRanks &&
+                           !(capture && rule == Rebirth::ANTI_CIRCE);
+  bool twoSquares = false;
+  if (capture && fileOf(to) == 5) {
+    if (rule == Rebirth::CIRCE) twoSquares = hasTwoInitialSquares(pieceRules[typeOf(target)].handType);
+    if (rule == Rebirth::ANTI_CIRCE) twoSquares = hasTwoInitialSquares(baseType(t));
+  }
+  auto add = [&](Move m) {
+    list.add(m);
+    if (twoSquares) list.add(m.withLeftRebirth());
+  };
+  if (canPromote) add(Move::board(from, to, true));
+  if (!mustPromote) add(Move::board(from, to, false));
+}
+
+void generateFairyPseudoLegal(const Position& pos, MoveList& list) {
+  const Color us = pos.sideToMove();
+  for (int file = 1; file <= 9; ++file) {
+    for (int rank = 1; rank <= 9; ++rank) {
+      const Square from = square(file, rank);
+      const Piece p = pos.at(from);
+      if (p == EMPTY || colorOf(p) != us) continue;
+      const PieceRules& r = pieceRules[typeOf(p)];
+      forEachFairyTarget(pos, from, r, us, [&](Square to) { addFairyBoardMove(pos, list, from, to); });
+      for (int i = 0; i < r.stepCount; ++i) {
+        const int d = stepDelta(us, r.steps[i]);
+        for (Square to = from + d;; to += d) {
+          const Piece target = pos.at(to);
+          if (target == WALL || (target != EMPTY && colorOf(target) == us)) break;
+          addFairyBoardMove(pos, list, from, to);
+          if (target != EMPTY || !r.steps[i].slide) break;
+        }
+      }
+    }
+  }
+  for (int t = PAWN; t <= ROOK; ++t) {
+    if (pos.hand(us, PieceType(t)) == 0) continue;
+    for (int file = 1; file <= 9; ++file) {
+      for (int rank = 1; rank <= 9; ++rank) {
+        const Square s = square(file, rank);
+        if (canDropOn(pos, us, PieceType(t), s)) list.add(Move::drop(PieceType(t), s));
+      }
+    }
+  }
+}
+
+// Legality under the fairy rules, judged after the whole move, rebirth
+// included: the mover's king safe, the moving piece able to move where it
+// ended up, the left-hand rebirth only where there was a choice, and no
+// pawn drop that mates.
+bool isLegalFairy(Position& pos, Move m) {
+  const Color us = pos.sideToMove();
+  pos.doMove(m);
+  const Position::FairyEffect effect = pos.lastFairyEffect();
+  bool legal = !pos.inCheck(us) && (!m.leftRebirth() || effect.choice);
+  if (legal) {
+    const Piece p = pos.at(effect.landed);
+    legal = relativeRank(us, rankOf(effect.landed)) > pieceRules[typeOf(p)].deadRanks;
+  }
+  if (legal && m.dropped() == PAWN && pos.inCheck(~us) && !hasLegalMove(pos)) legal = false;
+  pos.undoMove(m);
+  return legal;
+}
+
 }  // namespace
 
 void generatePseudoLegal(const Position& pos, MoveList& list) {
+  if (pos.fairy()) return generateFairyPseudoLegal(pos, list);
   const Color us = pos.sideToMove();
   for (int file = 1; file <= 9; ++file) {
     for (int rank = 1; rank <= 9; ++rank) {
@@ -63,6 +179,7 @@ void generatePseudoLegal(const Position& pos, MoveList& list) {
 }
 
 bool isLegal(Position& pos, Move m) {
+  if (pos.fairy()) return isLegalFairy(pos, m);
   const Color us = pos.sideToMove();
   pos.doMove(m);
   bool legal = !pos.inCheck(us);
@@ -242,6 +359,14 @@ bool generateEvasions(Position& pos, MoveList& list, bool first) {
 }  // namespace
 
 void generateLegal(Position& pos, MoveList& list) {
+  if (pos.fairy()) {
+    MoveList pseudo;
+    generatePseudoLegal(pos, pseudo);
+    for (Move m : pseudo) {
+      if (isLegal(pos, m)) list.add(m);
+    }
+    return;
+  }
   if (pos.inCheck()) {
     generateEvasions(pos, list, false);
     return;
@@ -252,7 +377,7 @@ void generateLegal(Position& pos, MoveList& list) {
 }
 
 bool hasLegalMove(Position& pos) {
-  if (pos.inCheck()) {
+  if (!pos.fairy() && pos.inCheck()) {
     MoveList list;
     return generateEvasions(pos, list, true);
   }
@@ -272,6 +397,14 @@ bool givesCheck(Position& pos, Move m) {
 }
 
 void generateChecks(Position& pos, MoveList& list) {
+  if (pos.fairy()) {
+    MoveList legal;
+    generateLegal(pos, legal);
+    for (Move m : legal) {
+      if (givesCheck(pos, m)) list.add(m);
+    }
+    return;
+  }
   const Color us = pos.sideToMove();
   const Square king = pos.kingSquare(~us);
   if (king == NO_SQUARE) return;

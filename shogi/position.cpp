@@ -37,6 +37,9 @@ Position& Position::operator=(const Position& other) {
   pawnFiles_[WHITE] = other.pawnFiles_[WHITE];
   boardKey_ = other.boardKey_;
   captured_.clear();
+  rebirth_ = other.rebirth_;
+  fairy_ = other.fairy_;
+  fairyHistory_.clear();
   return *this;
 }
 
@@ -54,6 +57,9 @@ void Position::clear() {
   pawnFiles_[BLACK] = pawnFiles_[WHITE] = 0;
   boardKey_ = 0;
   captured_.clear();
+  rebirth_ = Rebirth::NONE;
+  fairy_ = false;
+  fairyHistory_.clear();
 }
 
 void Position::put(Square s, Piece p) {
@@ -62,6 +68,7 @@ void Position::put(Square s, Piece p) {
   boardKey_ ^= zobrist.piece[s][p & 63];
   if (pieceRules[typeOf(p)].royal) king_[colorOf(p)] = s;
   if (typeOf(p) == PAWN) pawnFiles_[colorOf(p)] |= uint16_t(1u << fileOf(s));
+  if (isFairyKing(typeOf(p))) fairy_ = true;
 }
 
 void Position::removeAt(Square s) {
@@ -70,7 +77,26 @@ void Position::removeAt(Square s) {
   boardKey_ ^= zobrist.piece[s][p & 63];
   cells_[s] = EMPTY;
   if (king_[colorOf(p)] == s) king_[colorOf(p)] = NO_SQUARE;
-  if (typeOf(p) == PAWN) pawnFiles_[colorOf(p)] &= uint16_t(~(1u << fileOf(s)));
+  if (typeOf(p) == PAWN) {
+    // Under the fairy rules a file may hold two pawns of one side.
+    if (fairy_) {
+      refreshPawnFile(colorOf(p), fileOf(s));
+    } else {
+      pawnFiles_[colorOf(p)] &= uint16_t(~(1u << fileOf(s)));
+    }
+  }
+}
+
+void Position::refreshPawnFile(Color c, int file) {
+  pawnFiles_[c] &= uint16_t(~(1u << file));
+  for (int rank = 1; rank <= 9; ++rank) {
+    if (cells_[square(file, rank)] == makePiece(c, PAWN)) pawnFiles_[c] |= uint16_t(1u << file);
+  }
+}
+
+void Position::setRebirth(Rebirth r) {
+  rebirth_ = r;
+  if (r != Rebirth::NONE) fairy_ = true;
 }
 
 void Position::setHand(Color c, PieceType t, int count) {
@@ -83,7 +109,7 @@ void Position::setSideToMove(Color c) {
   side_ = c;
 }
 
-void Position::doMove(Move m) {
+void Position::doStandardMove(Move m) {
   const Color us = side_;
   const Square to = m.to();
   Piece captured = EMPTY;
@@ -120,7 +146,7 @@ void Position::doMove(Move m) {
   boardKey_ ^= zobrist.side;
 }
 
-void Position::undoMove(Move m) {
+void Position::undoStandardMove(Move m) {
   side_ = ~side_;
   boardKey_ ^= zobrist.side;
   const Color us = side_;
@@ -155,6 +181,122 @@ void Position::undoMove(Move m) {
   }
 }
 
+void Position::doFairyMove(Move m) {
+  const Color us = side_;
+  FairyUndo u;
+  u.count = 0;
+  u.hands[BLACK] = hands_[BLACK];
+  u.hands[WHITE] = hands_[WHITE];
+  u.kings[BLACK] = king_[BLACK];
+  u.kings[WHITE] = king_[WHITE];
+  u.pawnFiles[BLACK] = pawnFiles_[BLACK];
+  u.pawnFiles[WHITE] = pawnFiles_[WHITE];
+  u.boardKey = boardKey_;
+  auto touch = [&](Square s) {
+    u.squares[u.count] = s;
+    u.pieces[u.count++] = cells_[s];
+  };
+  auto gain = [&](PieceType kind) {
+    if (kind != NO_PIECE_TYPE) hands_[us] += handUnit(kind);
+  };
+  FairyEffect& effect = u.effect;
+  const Square to = m.to();
+  effect.landed = to;
+  if (m.isDrop()) {
+    touch(to);
+    hands_[us] -= handUnit(m.dropped());
+    put(to, makePiece(us, m.dropped()));
+  } else {
+    const Square from = m.from();
+    touch(from);
+    touch(to);
+    const Piece piece = cells_[from];
+    const Piece captured = cells_[to];
+    const Piece moved = m.promotes() ? Piece(piece + PROMOTION) : piece;
+    removeAt(from);
+    removeAt(to);
+    put(to, moved);
+    // A royal piece is never captured in a legal move; one captured on the
+    // way to a legality test is simply taken off.
+    const PieceType kind = captured == EMPTY ? NO_PIECE_TYPE : pieceRules[typeOf(captured)].handType;
+    if (kind != NO_PIECE_TYPE) {
+      switch (rebirth_) {
+        case Rebirth::NONE:
+          gain(kind);
+          break;
+        case Rebirth::CIRCE: {
+          // Reborn unpromoted on a free initial square of its own; else, or
+          // when it would make two pawns on a file, into the capturer's hand.
+          Square squares[2], free[2];
+          const int n = initialSquares(~us, kind, fileOf(to), squares);
+          int f = 0;
+          for (int i = 0; i < n; ++i) {
+            if (cells_[squares[i]] == EMPTY) free[f++] = squares[i];
+          }
+          if (f == 0 || (kind == PAWN && hasPawnOnFile(~us, fileOf(to)))) {
+            gain(kind);
+            break;
+          }
+          const Square r = f == 2 && m.leftRebirth() ? free[1] : free[0];
+          touch(r);
+          put(r, makePiece(~us, kind));
+          effect.rebirth = r;
+          effect.choice = f == 2;
+          break;
+        }
+        case Rebirth::ANTI_CIRCE: {
+          // The capturer goes to a free initial square of its own where it
+          // leaves its king safe; with none it stays where it captured.
+          gain(kind);
+          Square squares[2], usable[2];
+          const int n = initialSquares(us, baseType(typeOf(moved)), fileOf(to), squares);
+          int f = 0;
+          for (int i = 0; i < n; ++i) {
+            const Square s = squares[i];
+            if (s == to || cells_[s] != EMPTY) continue;
+            touch(s);
+            removeAt(to);
+            put(s, moved);
+            const bool safe = !inCheck(us);
+            removeAt(s);
+            put(to, moved);
+            if (safe) usable[f++] = s;
+          }
+          if (f == 0) break;
+          const Square r = f == 2 && m.leftRebirth() ? usable[1] : usable[0];
+          removeAt(to);
+          put(r, moved);
+          effect.rebirth = effect.landed = r;
+          effect.choice = f == 2;
+          break;
+        }
+        case Rebirth::PWC:
+          // The captured piece, as it stood, onto the capturer's square.
+          put(from, captured);
+          effect.rebirth = from;
+          break;
+      }
+    }
+  }
+  side_ = ~us;
+  boardKey_ ^= zobrist.side;
+  fairyHistory_.push_back(u);
+}
+
+void Position::undoFairyMove() {
+  const FairyUndo& u = fairyHistory_.back();
+  for (int i = u.count; i-- > 0;) cells_[u.squares[i]] = u.pieces[i];
+  hands_[BLACK] = u.hands[BLACK];
+  hands_[WHITE] = u.hands[WHITE];
+  king_[BLACK] = u.kings[BLACK];
+  king_[WHITE] = u.kings[WHITE];
+  pawnFiles_[BLACK] = u.pawnFiles[BLACK];
+  pawnFiles_[WHITE] = u.pawnFiles[WHITE];
+  boardKey_ = u.boardKey;
+  side_ = ~side_;
+  fairyHistory_.pop_back();
+}
+
 void Position::doNullMove() {
   side_ = ~side_;
   boardKey_ ^= zobrist.side;
@@ -179,6 +321,43 @@ bool Position::attackedIgnoring(Square s, Color by, Square ignored) const {
       p = x == ignored ? EMPTY : cells_[x];
     } while (p == EMPTY);
     if (p != WALL && colorOf(p) == by && ((r.slideMask >> typeOf(p)) & 1)) return true;
+  }
+  return fairy_ && fairyKingAttacks(s, by, ignored);
+}
+
+bool Position::fairyKingAttacks(Square s, Color by, Square ignored) const {
+  const Square k = king_[by];
+  if (k == NO_SQUARE || k == ignored) return false;
+  const PieceRules& r = pieceRules[typeOf(cells_[k])];
+  const int kf = fileOf(k), kr = rankOf(k), sf = fileOf(s), sr = rankOf(s);
+  auto onBoard = [](int f, int rank) { return f >= 1 && f <= 9 && rank >= 1 && rank <= 9; };
+  auto occupied = [&](int f, int rank) {
+    const Square x = square(f, rank);
+    return x != ignored && cells_[x] != EMPTY;
+  };
+  for (int i = 0; i < r.fairyStepCount; ++i) {
+    const PieceRules::FairyStep& st = r.fairySteps[i];
+    int f = kf + st.df, rank = kr + st.dr;
+    switch (st.motion) {
+      case PieceRules::LEAP:
+        if (f == sf && rank == sr) return true;
+        break;
+      case PieceRules::RIDE:
+        for (; onBoard(f, rank); f += st.df, rank += st.dr) {
+          if (f == sf && rank == sr) return true;
+          if (occupied(f, rank)) break;
+        }
+        break;
+      case PieceRules::HOP:
+        // Over the first piece on the line, to the square right behind it.
+        for (; onBoard(f, rank) && !(f == sf && rank == sr); f += st.df, rank += st.dr) {
+          if (occupied(f, rank)) {
+            if (f + st.df == sf && rank + st.dr == sr) return true;
+            break;
+          }
+        }
+        break;
+    }
   }
   return false;
 }
@@ -279,6 +458,7 @@ std::string Position::sfen() const {
       if (empty) s += char('0' + empty);
       empty = 0;
       PieceType t = typeOf(p);
+      if (pieceRules[t].royal) t = KING;
       if (t > KING) {
         s += '+';
         t = PieceType(t - PROMOTION);

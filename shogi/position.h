@@ -52,10 +52,32 @@ class Position {
   void removeAt(Square s);
   void setHand(Color c, PieceType t, int count);
   void setSideToMove(Color c);
+  // The rebirth rule of captures (set after clear(), before moves are made).
+  void setRebirth(Rebirth r);
+  Rebirth rebirth() const { return rebirth_; }
+  // Whether the fairy rules are in play (a fairy king on the board or a
+  // rebirth rule): the move generator then takes its general path.
+  bool fairy() const { return fairy_; }
+
+  // What the last move made by doMove did under the fairy rules: where its
+  // rebirth happened (NO_SQUARE for none), where the moving piece ended up,
+  // and whether the rebirth had two squares to choose from.
+  struct FairyEffect {
+    Square rebirth = NO_SQUARE;
+    Square landed = NO_SQUARE;
+    bool choice = false;
+  };
+  FairyEffect lastFairyEffect() const { return fairyHistory_.empty() ? FairyEffect{} : fairyHistory_.back().effect; }
 
   // Plays a legal or pseudo-legal move, and takes it back.
-  void doMove(Move m);
-  void undoMove(Move m);
+  void doMove(Move m) {
+    if (fairy_) return doFairyMove(m);
+    doStandardMove(m);
+  }
+  void undoMove(Move m) {
+    if (fairy_) return undoFairyMove();
+    undoStandardMove(m);
+  }
   // Passes the turn (for tests of the other side's moves).
   void doNullMove();
   void undoNullMove() { doNullMove(); }
@@ -72,6 +94,26 @@ class Position {
   std::string sfen() const;
 
  private:
+  void doStandardMove(Move m);
+  void undoStandardMove(Move m);
+  void doFairyMove(Move m);
+  void undoFairyMove();
+  // Whether the fairy king of colour `by` attacks s.
+  bool fairyKingAttacks(Square s, Color by, Square ignored) const;
+  void refreshPawnFile(Color c, int file);
+
+  // What undoing a fairy move restores: the cells it touched and the rest.
+  struct FairyUndo {
+    Square squares[4];
+    Piece pieces[4];
+    int count;
+    PackedHand hands[2];
+    Square kings[2];
+    uint16_t pawnFiles[2];
+    uint64_t boardKey;
+    FairyEffect effect;
+  };
+
   Piece cells_[CELL_COUNT];
   PackedHand hands_[2];
   Color side_;
@@ -79,6 +121,9 @@ class Position {
   uint16_t pawnFiles_[2];  // bit f: an unpromoted pawn stands on file f
   uint64_t boardKey_;
   std::vector<Piece> captured_;  // one entry per move made, for undoMove
+  Rebirth rebirth_ = Rebirth::NONE;
+  bool fairy_ = false;
+  std::vector<FairyUndo> fairyHistory_;  // the same for fairy moves
 };
 
 // USI notation of a move (7g7f, 2b3c+, P*5e).

@@ -1,5 +1,7 @@
 #include "shogi/rules.h"
 
+#include <utility>
+
 namespace shogi {
 
 PieceRules pieceRules[PIECE_TYPE_COUNT];
@@ -55,12 +57,78 @@ void initRules() {
   define(HORSE, {slide(NE), slide(NW), slide(SE), slide(SW), N, S, E, W}, NO_PIECE_TYPE, BISHOP);
   define(DRAGON, {slide(N), slide(S), slide(E), slide(W), NE, NW, SE, SW}, NO_PIECE_TYPE, ROOK);
 
+  // Fairy kings. The queen king slides like rook and bishop along the
+  // mailbox; the others move on coordinates.
+  define(QUEEN_KING, {slide(N), slide(S), slide(E), slide(W), slide(NE), slide(NW), slide(SE), slide(SW)},
+         NO_PIECE_TYPE, NO_PIECE_TYPE, 0, true);
+  using Motion = PieceRules::Motion;
+  auto fairy = [](PieceType t, std::initializer_list<std::pair<std::pair<int, int>, Motion>> shapes) {
+    define(t, {}, NO_PIECE_TYPE, NO_PIECE_TYPE, 0, true);
+    PieceRules& r = pieceRules[t];
+    r.fairyStepCount = 0;
+    // Every sign and order of each shape, once.
+    for (const auto& [shape, motion] : shapes) {
+      const auto [a, b] = shape;
+      const int forms[8][2] = {{a, b}, {-a, b}, {a, -b}, {-a, -b}, {b, a}, {-b, a}, {b, -a}, {-b, -a}};
+      for (const auto& f : forms) {
+        bool seen = false;
+        for (int i = 0; i < r.fairyStepCount; ++i) {
+          seen = seen || (r.fairySteps[i].df == f[0] && r.fairySteps[i].dr == f[1]);
+        }
+        if (!seen) r.fairySteps[r.fairyStepCount++] = {int8_t(f[0]), int8_t(f[1]), motion};
+      }
+    }
+  };
+  fairy(NIGHTRIDER_KING, {{{1, 2}, Motion::RIDE}});
+  fairy(KNIGHT_KING, {{{1, 2}, Motion::LEAP}});
+  fairy(LION_KING, {{{0, 1}, Motion::LEAP}, {{1, 1}, Motion::LEAP}, {{0, 2}, Motion::LEAP}, {{1, 2}, Motion::LEAP},
+                    {{2, 2}, Motion::LEAP}});
+  fairy(CAMEL_KING, {{{1, 3}, Motion::LEAP}});
+  fairy(ZEBRA_KING, {{{2, 3}, Motion::LEAP}});
+  fairy(KIRIN_KING, {{{1, 1}, Motion::LEAP}, {{0, 2}, Motion::LEAP}});
+  fairy(PHOENIX_KING, {{{0, 1}, Motion::LEAP}, {{2, 2}, Motion::LEAP}});
+  fairy(GIRAFFE_KING, {{{1, 4}, Motion::LEAP}});
+  fairy(FIVE_LEAPER_KING, {{{0, 5}, Motion::LEAP}, {{3, 4}, Motion::LEAP}});
+  fairy(ROOT50_LEAPER_KING, {{{1, 7}, Motion::LEAP}, {{5, 5}, Motion::LEAP}});
+  fairy(GRASSHOPPER_KING, {{{0, 1}, Motion::HOP}, {{1, 1}, Motion::HOP}});
+
   for (Color c : {BLACK, WHITE}) {
     attackRayCount[c] = 0;
     for (int t = 1; t < PIECE_TYPE_COUNT; ++t) {
       const PieceRules& r = pieceRules[t];
       for (int i = 0; i < r.stepCount; ++i) addRay(c, stepDelta(c, r.steps[i]), PieceType(t), r.steps[i].slide);
     }
+  }
+}
+
+int initialSquares(Color c, PieceType base, int file, Square out[2]) {
+  const int back = c == BLACK ? 9 : 1;
+  switch (base) {
+    case PAWN:
+      out[0] = square(file, c == BLACK ? 7 : 3);
+      return 1;
+    case BISHOP:
+      out[0] = c == BLACK ? square(8, 8) : square(2, 2);
+      return 1;
+    case ROOK:
+      out[0] = c == BLACK ? square(2, 8) : square(8, 2);
+      return 1;
+    case KING:
+      out[0] = square(5, back);
+      return 1;
+    case LANCE:
+    case KNIGHT:
+    case SILVER:
+    case GOLD: {
+      // Lance on files 1 and 9, knight 2 and 8, silver 3 and 7, gold 4 and 6.
+      const int right = base - LANCE + 1;
+      int n = 0;
+      if (file <= 5) out[n++] = square(right, back);
+      if (file >= 5) out[n++] = square(10 - right, back);
+      return n;
+    }
+    default:
+      return 0;
   }
 }
 

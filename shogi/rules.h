@@ -21,6 +21,16 @@ struct PieceRules {
   bool royal = false;                    // a king: must not be left in check
   bool slides = false;                   // some step repeats
   int deadRanks = 0;                     // far ranks where it would have no move
+  // Fairy moves, on file and rank coordinates (they may reach past the
+  // mailbox's border): a leap, a ride that repeats the leap over empty
+  // stops, or a hop over the first piece on a line to the square behind.
+  enum Motion : uint8_t { LEAP, RIDE, HOP };
+  struct FairyStep {
+    int8_t df, dr;
+    Motion motion;
+  };
+  FairyStep fairySteps[24];
+  int fairyStepCount = 0;
 };
 
 extern PieceRules pieceRules[PIECE_TYPE_COUNT];
@@ -44,5 +54,15 @@ inline int stepDelta(Color c, const PieceRules::Step& s) {
 
 // Fills the tables; safe to call more than once.
 void initRules();
+
+// The kind a piece's initial squares are those of: its unpromoted kind, the
+// king for every royal piece.
+inline PieceType baseType(PieceType t) { return pieceRules[t].royal ? KING : pieceRules[t].handType; }
+
+// The initial squares of a piece kind of colour c nearest to file `file`
+// (the standard setup, Black on ranks 7 to 9): one, or on file 5 two for
+// lance, knight, silver and gold, the right-hand one (files 1 to 4) first.
+// Returns how many.
+int initialSquares(Color c, PieceType base, int file, Square out[2]);
 
 }  // namespace shogi

@@ -34,9 +34,29 @@ enum PieceType : uint8_t {
   PRO_GOLD_UNUSED,
   HORSE,
   DRAGON,
-  FIRST_EXTRA_TYPE = 16,
+  // Kings that move as fairy pieces: royal, never promoted, never in hand.
+  QUEEN_KING = 16,
+  NIGHTRIDER_KING,
+  KNIGHT_KING,
+  LION_KING,
+  CAMEL_KING,
+  ZEBRA_KING,
+  KIRIN_KING,
+  PHOENIX_KING,
+  GIRAFFE_KING,
+  FIVE_LEAPER_KING,
+  ROOT50_LEAPER_KING,
+  GRASSHOPPER_KING,
+  FIRST_EXTRA_TYPE = QUEEN_KING,
   PIECE_TYPE_COUNT = 32,
 };
+constexpr bool isFairyKing(PieceType t) { return t >= QUEEN_KING && t <= GRASSHOPPER_KING; }
+
+// What a capture does besides taking the piece (the Circe family):
+// CIRCE reborns the captured piece on its initial square, ANTI_CIRCE sends
+// the capturing piece to its own, PWC swaps the captured piece onto the
+// square the capturer came from.
+enum class Rebirth : uint8_t { NONE, CIRCE, ANTI_CIRCE, PWC };
 constexpr int PROMOTION = 8;
 constexpr int HAND_TYPES = 8;  // slots 1 to 7 used
 
@@ -63,12 +83,19 @@ constexpr int delta(int df, int dr) { return df * STRIDE + dr; }
 constexpr int relativeRank(Color c, int rank) { return c == BLACK ? rank : 10 - rank; }
 
 // A move packed in 32 bits: destination, origin (0 for a drop), the type
-// dropped, and whether it promotes.
+// dropped, whether it promotes, and, for a capture on file 5 whose rebirth
+// may go to either of two initial squares, whether it takes the left-hand
+// one (files 6 to 9).
 struct Move {
+  static constexpr uint32_t LEFT_REBIRTH = 1u << 25;
   uint32_t raw = 0;
   static Move board(Square from, Square to, bool promote) {
     return Move{uint32_t(from) | uint32_t(to) << 8 | uint32_t(promote) << 24};
   }
+  Move withLeftRebirth() const { return Move{raw | LEFT_REBIRTH}; }
+  bool leftRebirth() const { return raw & LEFT_REBIRTH; }
+  // The move without its rebirth choice.
+  Move plain() const { return Move{raw & ~LEFT_REBIRTH}; }
   static Move drop(PieceType t, Square to) { return Move{uint32_t(to) << 8 | uint32_t(t) << 16}; }
   Square from() const { return Square(raw & 0xFF); }
   Square to() const { return Square((raw >> 8) & 0xFF); }

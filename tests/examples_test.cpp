@@ -44,6 +44,18 @@ TEST_F(Examples, VerdictsEndToEnd) {
       // Other formats go through the converter first.
       {"tsume5.kif", {"/L2"}, 0, banner + "tsuka: 指定詰手順が成立しています。\n"},
       {"tsume5.sfen", {}, 1, banner + "tsuka: 指定詰手順 4手目の図で余詰がありました。\n..."},
+      // Fairy problems, each with a variant that has an alternative.
+      {"circe_helpmate5.kdb", {"/L2"}, 0, banner + "tsuka: 指定詰手順が成立しています。\n"},
+      {"circe_helpmate5_alternative.kdb", {"/L2"}, 1, banner + "tsuka: 指定詰手順 3手目の図で余詰がありました。\n..."},
+      {"queen_king3.kdb", {}, 0, banner + "tsuka: 指定詰手順が成立しています。\n"},
+      // An alternative mate on the last move: counted at /L0, tolerated at /L2.
+      {"queen_king3_alternative.kdb", {}, 1, banner + "tsuka: 指定詰手順 3手目の図で余詰がありました。\n..."},
+      {"queen_king3_alternative.kdb", {"/L2"}, 0, banner + "tsuka: 指定詰手順が成立しています。\n"},
+      {"selfmate4.kdb", {}, 0, banner + "tsuka: 指定詰手順が成立しています。\n"},
+      {"selfmate4_alternative.kdb", {}, 1, banner + "tsuka: 指定詰手順 3手目の図で余詰がありました。\n..."},
+      {"different_kings3.kdb", {"/L2"}, 0, banner + "tsuka: 指定詰手順が成立しています。\n"},
+      {"different_kings3_alternative.kdb", {"/L2"}, 1,
+       banner + "tsuka: 指定詰手順 1手目の図で余詰がありました。\n..."},
   };
   for (const Run& run : runs) {
     ProcessResult r = check(run.example, run.options);

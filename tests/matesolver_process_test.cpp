@@ -131,6 +131,45 @@ TEST_F(Solver, Helpmates) {
   expectVerdicts(cases);
 }
 
+// Selfmates, helpselfmates and the conditions: the rule's own goal, and
+// rebirths in the lines read and written.
+TEST_F(Solver, FairyProblems) {
+  // 85金 96玉 87銀打 同圭: the promoted knight, forced to take, mates the
+  // attacker's king on 98.
+  const std::string selfmate = "自玉詰 @@\n84金86香98王 +銀桂,\n76圭79飛95玉 @+角銀\n";
+  const std::string afterTwo = "自玉詰 @@\n85金86香98王 +銀桂,\n76圭79飛96玉 @+角銀\n";
+  const std::string circe = "キルケばか詰 @@\n42歩63王82角,\n81玉\n";
+  const std::vector<Case> cases = {
+      {"selfmate holds", selfmate + "| 85金(84) 96玉(95) 87銀打 同圭(76)\n#4\n", {},
+       "判定：作意どおり詰む\n解析時間：T秒 手順成立\n"},
+      {"selfmate: the defender's last move need not mate", selfmate + "| 85金(84) 96玉(95) 87銀打 97玉(96)\n#4\n", {},
+       "判定：作意不成立　4手目 97玉(96) は指せない\n解析時間：T秒\n"},
+      {"selfmate: no other check at move 3", "/EEXCEPT=87銀打\n" + afterTwo + "#2\n", {},
+       "不詰\n解析時間：T秒 全検完了\n"},
+      {"selfmate: no other defence at move 2", "/EEXCEPT=96玉(95)\n" + selfmate.substr(0, selfmate.find('\n') + 1) +
+       "85金86香98王 +銀桂,\n76圭79飛95玉 @+角銀\n#3\n", {}, "不詰\n解析時間：T秒 全検完了\n"},
+      // 12金打 and 22金打 mate the defender at once, which ends the line
+      // without a selfmate; 21金打 is taken for nothing.
+      {"selfmate: a check that mates is no way forward", "/EEXCEPT=21金打\n自玉詰 @@\n23銀99王 +金,\n11玉 @+\n#2\n", {},
+       "不詰\n解析時間：T秒 全検完了\n"},
+      {"helpselfmate holds", "協力" + selfmate + "| 85金(84) 96玉(95) 87銀打 同圭(76)\n#4\n", {},
+       "判定：作意どおり詰む\n解析時間：T秒 手順成立\n"},
+      {"helpselfmate: a last move that does not mate",
+       "ばか自殺詰" + selfmate.substr(std::string("自玉詰").size()) + "| 85金(84) 96玉(95)\n#2\n", {},
+       "判定：作意不成立　最終手で詰んでいない\n解析時間：T秒\n"},
+      {"Circe helpmate with its rebirth written", circe + "| 71角成(82) 同玉(81)/88角 44角(88) 61玉(71) 62角成(44)\n#5\n",
+       {}, "判定：作意どおり詰む\n解析時間：T秒 手順成立\n"},
+      {"Circe: a capture without its rebirth is no move", circe + "| 71角成(82) 同玉(81) 44角(88) 61玉(71) 62角成(44)\n#5\n",
+       {}, "判定：作意不成立　2手目が読めない（キルケ移動先がない）\n解析時間：T秒\n"},
+      // The rook takes the gold on 12 either way; the gold is reborn on 41.
+      {"Circe: an alternative written with its rebirth", "/EEXCEPT=12飛成(19)\nキルケ詰将棋 @@\n19飛23銀32金,\n11玉12金\n#1\n",
+       {}, "余詰：12飛生(19)/41金\n解析時間：T秒\n"},
+      {"queen king flies across the board", "クイーン王詰将棋 @@\n32銀54銀68香71飛73飛86Ｑ +香,\n52Ｑ74歩96香\n"
+       "| 43飛成(73) 92Ｑ(52) 93香打\n#3\n", {}, "判定：作意どおり詰む\n解析時間：T秒 手順成立\n"},
+  };
+  expectVerdicts(cases);
+}
+
 // Whole checks of stated lines that cannot be a solution, whatever the
 // solver finds: each names its fault and never holds.
 TEST_F(Solver, DegenerateStatedLinesNeverHold) {
@@ -262,9 +301,16 @@ TEST_F(Solver, RefusesWhatItCannotDo) {
   const std::vector<Refusal> cases = {
       {"unknown option", kTwoMates + "| 12金打\n#1\n", {"/X"}, "unknown or malformed option \"/X\""},
       {"time limit not a number", kTwoMates + "| 12金打\n#1\n", {"/Tx"}, "\"/Tx\""},
-      {"Circe", "/EEXCEPT=12金打\nキルケ詰将棋 @@\n23と +金,\n11玉 @+\n#1\n", {}, "line 2: not supported yet"},
-      {"a fairy king", "/EEXCEPT=12金打\nクイーン王ばか詰 @@\n23と +金,\n11Ｑ @+\n#1\n", {}, "line 2: not supported"},
-      {"selfmate", "/EEXCEPT=12金打\n自玉詰 @@\n23と +金,\n11玉 @+\n#1\n", {}, "line 2: not supported"},
+      {"leaping king", "/EEXCEPT=12金打\n跳王詰将棋 @@\n23と +金,\n11跳 @+\n#1\n", {}, "line 2: not supported: 跳王"},
+      {"running king", "/EEXCEPT=12金打\n駆王ばか詰 @@\n23と +金,\n11駆 @+\n#1\n", {}, "line 2: not supported: 駆王"},
+      {"different kings of no fairy king", "/EEXCEPT=12金打\n異王（飛／玉）詰将棋 @@\n23と +金,\n11玉 @+\n#1\n", {},
+       "line 2: not supported: the king symbol 飛"},
+      {"different kings of the leaping king", "/EEXCEPT=12金打\n異王（跳／玉）詰将棋 @@\n23と +金,\n11玉 @+\n#1\n",
+       {}, "line 2: not supported: the king 跳"},
+      {"different kings without ／", "/EEXCEPT=12金打\n異王（Ｑ）詰将棋 @@\n23と +金,\n11玉 @+\n#1\n", {}, "異王"},
+      {"unknown condition", "/EEXCEPT=12金打\nマドラシ詰将棋 @@\n23と +金,\n11玉 @+\n#1\n", {}, "line 2: unknown rule"},
+      {"selfmate without the attacker's king", "/EEXCEPT=12金打\n自玉詰 @@\n23と +金,\n11玉 @+\n#2\n", {},
+       "the attacker has no king"},
       {"a fairy piece", "/EFP=xyz:Ｘ\n詰将棋 @@\n23と +金,\n11玉 @+\n#1\n", {}, "line 1: fairy pieces"},
       {"unknown rule", "/EEXCEPT=12金打\n詰め物 @@\n23と +金,\n11玉 @+\n#1\n", {}, "line 2: unknown rule"},
       {"no \" @@\"", "/EEXCEPT=12金打\n詰将棋\n23と +金,\n11玉 @+\n#1\n", {}, "line 2:"},
