@@ -201,6 +201,39 @@ TEST(FairyRules, FairyKingsMoveAndCheckAsTheirPieces) {
   EXPECT_EQ(legalMoves(pos).size(), 0u);
 }
 
+// The futile drop under a rebirth rule: the checker's capture of the drop
+// throws the captured piece away (Circe would rebirth it, PWC would swap
+// it), and a drop the king can take back is no futile drop. In selfmates
+// every reply counts.
+TEST(FairyRules, FutileDropsUnderTheConditions) {
+  // White's king on 11, Black's rook just dropped on 14: the gold on 31 and
+  // the dragon on 33 cover 21 and 22. A gold dropped on 13 is taken by the
+  // rook, which mates, except under Anti-Circe, where the rook then goes
+  // home to 28 when that square is free. On 12 the king takes the rook
+  // back, except under PWC, where the rook would land on 11 beside it.
+  struct Row {
+    Rebirth rebirth;
+    const char* sfen;
+    bool futileOn13, futileOn12;
+  };
+  const Row rows[] = {
+      {Rebirth::NONE, "6G1k/9/6+R2/8R/9/9/9/9/9 w g 1", true, false},
+      {Rebirth::CIRCE, "6G1k/9/6+R2/8R/9/9/9/9/9 w g 1", true, false},
+      {Rebirth::PWC, "6G1k/9/6+R2/8R/9/9/9/9/9 w g 1", true, true},
+      {Rebirth::ANTI_CIRCE, "6G1k/9/6+R2/8R/9/9/9/9/9 w g 1", false, false},
+      {Rebirth::ANTI_CIRCE, "6G1k/9/6+R2/8R/9/9/9/7P1/9 w g 1", true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.sfen) + " rebirth " + std::to_string(int(row.rebirth)));
+    Position pos = make(row.sfen, row.rebirth);
+    matesolver::MateSearch search(1);
+    EXPECT_EQ(search.isFutile(pos, Move::drop(GOLD, sq(13)), 0), row.futileOn13);
+    EXPECT_EQ(search.isFutile(pos, Move::drop(GOLD, sq(12)), 0), row.futileOn12);
+    search.setSelfmate(true);
+    EXPECT_FALSE(search.isFutile(pos, Move::drop(GOLD, sq(13)), 0));
+  }
+}
+
 // The conditions and rule words of line 3.
 TEST(FairyRules, ConditionsAndRules) {
   using matesolver::Rule;

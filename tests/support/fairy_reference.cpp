@@ -74,6 +74,9 @@ struct Offset {
   int rank;
 };
 
+// A position: the board, both hands and the side to move. The board is
+// written only through set(), which also keeps the occupied squares and
+// the kings' squares up to date.
 class Position {
  public:
   Cell at(int file, int rank) const { return board_[file][rank]; }
@@ -190,7 +193,8 @@ Position parseSfen(const std::string& sfen) {
     if (kind == kEmpty || rank > 9 || file < 1) throw std::invalid_argument("bad sfen board: " + sfen);
     if (promoted && !canPromote(kind)) throw std::invalid_argument("bad promoted piece in sfen: " + sfen);
     const int color = isLower(c) ? kWhite : kBlack;
-    if (kind == kKing && pos.king(color).file != 0) throw std::invalid_argument("two kings of a side in sfen: " + sfen);
+    if (kind == kKing && pos.king(color).file != 0)
+      throw std::invalid_argument("two kings of a side in sfen: " + sfen);
     pos.set(file, rank, makeCell(promoted ? kind + kPromoted : kind, color));
     promoted = false;
     --file;
@@ -333,7 +337,9 @@ bool forEachTarget(const Rules& rules, const Position& pos, int file, int rank, 
   const int color = colorOf(piece);
   const Movement& m = rules.movement[color][kindOf(piece)];
 
-  auto open = [&](int f, int r) { return onBoard(f, r) && (pos.at(f, r) == 0 || colorOf(pos.at(f, r)) != color); };
+  auto open = [&](int f, int r) {
+    return onBoard(f, r) && (pos.at(f, r) == 0 || colorOf(pos.at(f, r)) != color);
+  };
   // A leap ignores anything in between.
   for (const Offset& o : m.leaps)
     if (open(file + o.file, rank + o.rank) && visit(file + o.file, rank + o.rank)) return true;
@@ -631,7 +637,8 @@ class Search {
   bool attackerMates(const Position& pos, int j) {
     if (j < 1) return false;
     return remembered('a', pos, j, [&] {
-      return forEachLegalMove(rules_, pos, true, [&](const Position& next) { return defenderMated(next, j - 1); });
+      return forEachLegalMove(rules_, pos, true,
+                              [&](const Position& next) { return defenderMated(next, j - 1); });
     });
   }
 
@@ -654,7 +661,8 @@ class Search {
     if (j < 1) return false;
     return remembered('h', pos, j, [&] {
       if (pos.side == kWhite)
-        return forEachLegalMove(rules_, pos, false, [&](const Position& next) { return helpmate(next, j - 1); });
+        return forEachLegalMove(rules_, pos, false,
+                                [&](const Position& next) { return helpmate(next, j - 1); });
       return forEachLegalMove(rules_, pos, true, [&](const Position& next) {
         return !hasLegalMove(rules_, next) || helpmate(next, j - 1);
       });
@@ -688,10 +696,12 @@ class Search {
         if (j < 2) return false;
         // A check that mates White leaves it no reply, so the line cannot go
         // on from there: the White ply below finds nothing.
-        return forEachLegalMove(rules_, pos, true, [&](const Position& next) { return helpselfmate(next, j - 1); });
+        return forEachLegalMove(rules_, pos, true,
+                                [&](const Position& next) { return helpselfmate(next, j - 1); });
       }
       if (j < 1) return false;
-      return forEachLegalMove(rules_, pos, false, [&](const Position& next) { return helpselfmate(next, j - 1); });
+      return forEachLegalMove(rules_, pos, false,
+                              [&](const Position& next) { return helpselfmate(next, j - 1); });
     });
   }
 
