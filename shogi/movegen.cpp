@@ -40,6 +40,20 @@ bool canDropOn(const Position& pos, Color us, PieceType t, Square to) {
   return t != PAWN || !pos.hasPawnOnFile(us, fileOf(to));
 }
 
+// Every drop of the side to move that obeys the rules of drops.
+void addDrops(const Position& pos, MoveList& list) {
+  const Color us = pos.sideToMove();
+  for (int t = PAWN; t <= ROOK; ++t) {
+    if (pos.hand(us, PieceType(t)) == 0) continue;
+    for (int file = 1; file <= 9; ++file) {
+      for (int rank = 1; rank <= 9; ++rank) {
+        const Square s = square(file, rank);
+        if (canDropOn(pos, us, PieceType(t), s)) list.add(Move::drop(PieceType(t), s));
+      }
+    }
+  }
+}
+
 // --- The general path of the fairy rules -----------------------------------
 
 // Calls f(to) for every square a fairy king on `from` of colour us can move
@@ -126,15 +140,7 @@ void generateFairyPseudoLegal(const Position& pos, MoveList& list) {
       }
     }
   }
-  for (int t = PAWN; t <= ROOK; ++t) {
-    if (pos.hand(us, PieceType(t)) == 0) continue;
-    for (int file = 1; file <= 9; ++file) {
-      for (int rank = 1; rank <= 9; ++rank) {
-        const Square s = square(file, rank);
-        if (canDropOn(pos, us, PieceType(t), s)) list.add(Move::drop(PieceType(t), s));
-      }
-    }
-  }
+  addDrops(pos, list);
 }
 
 // Legality under the fairy rules, judged after the whole move, rebirth
@@ -167,15 +173,7 @@ void generatePseudoLegal(const Position& pos, MoveList& list) {
       if (p != EMPTY && colorOf(p) == us) generateBoardMoves(pos, list, s);
     }
   }
-  for (int t = PAWN; t <= ROOK; ++t) {
-    if (pos.hand(us, PieceType(t)) == 0) continue;
-    for (int file = 1; file <= 9; ++file) {
-      for (int rank = 1; rank <= 9; ++rank) {
-        const Square s = square(file, rank);
-        if (canDropOn(pos, us, PieceType(t), s)) list.add(Move::drop(PieceType(t), s));
-      }
-    }
-  }
+  addDrops(pos, list);
 }
 
 bool isLegal(Position& pos, Move m) {

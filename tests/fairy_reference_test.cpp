@@ -15,6 +15,7 @@
 #include "matesolver/helpmate.h"
 #include "shogi/movegen.h"
 #include "support/fairy_reference.h"
+#include "support/random_position.h"
 
 namespace {
 
@@ -25,19 +26,10 @@ const int kFullSet[8] = {0, 18, 4, 4, 4, 4, 2, 2};
 
 int pick(std::mt19937& rng, int n) { return int(rng() % unsigned(n)); }
 
-// A piece of a random kind on (file, rank) when the rules allow it there.
+// A piece of a random kind on (file, rank) when that is a square and the
+// rules allow it there.
 void tryPlace(Position& pos, std::mt19937& rng, int used[8], Color c, int file, int rank) {
-  if (file < 1 || file > 9 || rank < 1 || rank > 9) return;
-  const Square s = square(file, rank);
-  if (pos.at(s) != EMPTY) return;
-  const int kind = 1 + pick(rng, 7);
-  if (used[kind] >= kFullSet[kind]) return;
-  PieceType t = PieceType(kind);
-  if (kind != GOLD && pick(rng, 4) == 0) t = PieceType(kind + PROMOTION);
-  if (t == PAWN && pos.hasPawnOnFile(c, file)) return;
-  if (relativeRank(c, rank) <= pieceRules[t].deadRanks) return;
-  pos.put(s, makePiece(c, t));
-  ++used[kind];
+  if (file >= 1 && file <= 9 && rank >= 1 && rank <= 9) random_position::tryPlace(pos, rng, used, c, square(file, rank));
 }
 
 struct Family {
@@ -180,8 +172,9 @@ TEST_P(AgainstReference, MovesAndGoals) {
   if (selfmateGoal && (family.rebirth == Rebirth::NONE || family.rebirth == Rebirth::CIRCE)) {
     // Every selfmate is a helpselfmate too.
     const bool circe = family.rebirth == Rebirth::CIRCE;
-    for (const Found& f : circe ? std::vector<Found>(std::begin(kFoundCirceSelfmates), std::end(kFoundCirceSelfmates))
-                                : std::vector<Found>(std::begin(kFoundSelfmates), std::end(kFoundSelfmates))) {
+    const Found* begin = circe ? std::begin(kFoundCirceSelfmates) : std::begin(kFoundSelfmates);
+    const Found* end = circe ? std::end(kFoundCirceSelfmates) : std::end(kFoundSelfmates);
+    for (const Found& f : std::vector<Found>(begin, end)) {
       positions.push_back({positionOf(f, family.rebirth), f.plies});
       positions.push_back({positionOf(f, family.rebirth), f.plies - 2});
     }

@@ -12,7 +12,10 @@ const int kFullSet[8] = {0, 18, 4, 4, 4, 4, 2, 2};
 
 int pick(std::mt19937& rng, int n) { return int(rng() % unsigned(n)); }
 
-// Puts a piece of a random kind on `s` when the rules allow it there.
+Square randomSquare(std::mt19937& rng) { return square(1 + pick(rng, 9), 1 + pick(rng, 9)); }
+
+}  // namespace
+
 bool tryPlace(Position& pos, std::mt19937& rng, int used[8], Color c, Square s) {
   if (pos.at(s) != EMPTY) return false;
   const int kind = 1 + pick(rng, 7);
@@ -25,10 +28,6 @@ bool tryPlace(Position& pos, std::mt19937& rng, int used[8], Color c, Square s) 
   ++used[kind];
   return true;
 }
-
-Square randomSquare(std::mt19937& rng) { return square(1 + pick(rng, 9), 1 + pick(rng, 9)); }
-
-}  // namespace
 
 Position general(std::mt19937& rng) {
   for (;;) {

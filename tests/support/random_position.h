@@ -9,6 +9,11 @@
 
 namespace random_position {
 
+// Puts a piece of a random kind (promoted now and then) of colour c on s
+// when the square is free, the set has one left (`used` counts the pieces
+// of each kind 1 to 7 given out) and the rules allow it there.
+bool tryPlace(shogi::Position& pos, std::mt19937& rng, int used[8], shogi::Color c, shogi::Square s);
+
 // Any legal position: both kings or only the defender's, pieces of both
 // sides anywhere they may stand, hands with pieces of several kinds.
 shogi::Position general(std::mt19937& rng);
