@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "common/console.h"
 #include "converter/csa_input.h"
 #include "converter/kdb_writer.h"
 #include "converter/kif_input.h"
@@ -23,12 +24,13 @@ namespace {
 
 std::string program = "tsumeconv";
 
-// Messages go out in code page 932, as the checker's own do; they may quote
-// the input, which is read as UTF-8.
+// Messages are code page 932, as the checker's own are (a terminal of
+// another character set gets them converted); they may quote the input,
+// which is read as UTF-8.
 void report(const std::string& utf8) {
   std::string text;
   if (!transcode::utf8ToCp932(utf8, text, nullptr)) text = utf8;
-  std::fputs(text.c_str(), stderr);
+  console::write(stderr, text);
 }
 
 [[noreturn]] void fail(const std::string& where, const std::string& message) {

@@ -287,6 +287,36 @@ CheckOutcome stepHelpmate(const CheckInput& input, HelpmateSearch& helpmate) {
   return out;
 }
 
+// A solve request: the shortest solution within the plies given, the
+// defender's longest defence at its turns (futile drops left out), or for
+// the cooperative rules a shortest cooperative line.
+CheckOutcome solveProblem(const CheckInput& input, MateSearch& mate, HelpmateSearch& helpmate) {
+  CheckOutcome out;
+  Position pos = input.position;
+  std::vector<Move> line;
+  bool solved = false;
+  if (input.rule == Rule::Helpmate || input.rule == Rule::Helpselfmate) {
+    solved = helpmate.find(pos, input.plies, Move{}, &line);
+  } else {
+    // The lengths of the right parity from the shortest up: the first bound
+    // with a mate gives a shortest one.
+    const bool attackerFirst = pos.sideToMove() == BLACK;
+    const int parity = attackerFirst == !mate.selfmate() ? 1 : 0;
+    for (int bound = parity == 1 ? 1 : 2; bound <= input.plies && !solved; bound += 2) {
+      solved = attackerFirst ? mate.attackerMates(pos, bound) : mate.defenderMated(pos, bound);
+      if (solved) line = mate.mateLine(pos, bound);
+    }
+  }
+  if (!solved) {
+    out.lines.push_back("不詰");
+    out.timeSuffix = "全検完了";
+    return out;
+  }
+  out.lines.push_back("解：" + formatLine(pos, line, NO_SQUARE, input.names));
+  out.lines.push_back("まで" + std::to_string(line.size()) + "手詰");
+  return out;
+}
+
 }  // namespace
 
 CheckOutcome runCheck(const CheckInput& input, const CheckOptions& options, MateSearch& mate,
@@ -294,6 +324,7 @@ CheckOutcome runCheck(const CheckInput& input, const CheckOptions& options, Mate
   mate.setSelfmate(input.rule == Rule::Selfmate);
   helpmate.selfmate = input.rule == Rule::Helpselfmate;
   try {
+    if (input.solveRequest) return solveProblem(input, mate, helpmate);
     if (input.rule == Rule::Helpmate || input.rule == Rule::Helpselfmate) {
       return input.stepCheck ? stepHelpmate(input, helpmate) : wholeHelpmate(input);
     }

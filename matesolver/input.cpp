@@ -423,7 +423,7 @@ bool parseCheckInput(const std::string& text, CheckInput& input, std::string* er
   }
   input.plies = std::stoi(count);
   if (solutionLines && input.stepCheck) return fail("a step check has no solution lines");
-  if (!solutionLines && !input.stepCheck) return fail("neither solution lines nor an excluded move");
+  input.solveRequest = !solutionLines && !input.stepCheck;
 
   // The last ply is the attacker's (the defender's in selfmates); the sides
   // alternate back from it.
@@ -434,6 +434,7 @@ bool parseCheckInput(const std::string& text, CheckInput& input, std::string* er
     return false;
   }
 
+  if (input.solveRequest) return true;
   if (input.stepCheck) {
     const char* cursor = excludedText.c_str();
     // The excluded move carries no rebirth: every rebirth choice of it is

@@ -26,6 +26,8 @@ struct CheckInput {
   Names names;
   int plies = 0;  // the number of plies of this check
   bool stepCheck = false;
+  // Neither a stated solution nor an excluded move: solve the problem.
+  bool solveRequest = false;
   bool hasExcluded = false;
   shogi::Move excluded;
   std::string excludedText;

@@ -3,8 +3,10 @@
 //   matesolver /I<input> /O<output> [/L<n>] [/T<seconds>] [/H<MiB>]
 //
 // Reads one check from the input file, decides it and writes the verdict to
-// the output file. Bad options or input: a message on standard error, exit
-// status 2 and no output file.
+// the output file. An input file with neither a stated solution nor an
+// excluded move asks for the problem to be solved: the solution goes to the
+// output file and to standard output. Bad options or input: a message on
+// standard error, exit status 2 and no output file.
 #include <unistd.h>
 
 #include <csignal>
@@ -13,6 +15,7 @@
 #include <fstream>
 #include <string>
 
+#include "common/console.h"
 #include "common/cp932.h"
 #include "matesolver/checks.h"
 #include "matesolver/input.h"
@@ -32,7 +35,7 @@ struct Options {
 };
 
 [[noreturn]] void refuse(const std::string& program, const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", program.c_str(), message.c_str());
+  console::write(stderr, program + ": " + message + "\n");
   std::exit(2);
 }
 
@@ -129,6 +132,13 @@ int main(int argc, char** argv) {
   text += timeLine;
   if (!outcome.timeSuffix.empty()) text += " " + outcome.timeSuffix;
   text += "\n";
+
+  // A solve request shows its answer on standard output as well.
+  if (input.solveRequest) {
+    const size_t header = text.find('\n', text.find('\n') + 1) + 1;
+    console::write(stdout, text.substr(header));
+    std::fflush(stdout);
+  }
 
   std::ofstream out(options.output, std::ios::binary | std::ios::trunc);
   if (!out) refuse(program, "cannot write " + options.output);

@@ -131,6 +131,43 @@ TEST_F(Solver, Helpmates) {
   expectVerdicts(cases);
 }
 
+// A file with neither a stated solution nor an excluded move asks for a
+// solution: the shortest mate with the longest defence (futile drops left
+// out), a shortest cooperative line, or 不詰; on standard output as well.
+TEST_F(Solver, SolvesAProblemGivenWithoutASolution) {
+  struct Solve {
+    const char* name;
+    std::string input;
+    std::string expected;  // the output file as verdict() gives it
+  };
+  const std::vector<Solve> cases = {
+      {"one move", kTwoMates + "#1\n", "解：12金打\nまで1手詰\n解析時間：T秒\n"},
+      // The five-move example after 43歩打 同玉.
+      {"three moves", "詰将棋 @@\n71龍24龍74桂64歩 +銀歩,\n43玉11角 @+角金銀香歩2\n#3\n",
+       "解：41龍(71) 53玉(43) 62銀打\nまで3手詰\n解析時間：T秒\n"},
+      {"five moves", kFive + "#5\n", "解：43歩打 同玉(42) 41龍(71) 53玉(43) 62銀打\nまで5手詰\n解析時間：T秒\n"},
+      {"a shorter mate than the count", kFive + "#9\n",
+       "解：43歩打 同玉(42) 41龍(71) 53玉(43) 62銀打\nまで5手詰\n解析時間：T秒\n"},
+      {"no mate", "詰将棋 @@\n71龍 +歩,\n42玉 @+\n#3\n", "不詰\n解析時間：T秒 全検完了\n"},
+      {"helpmate", "ばか詰 @@\n51と +金歩,\n82玉81馬72杏94歩 @+飛角金銀桂香歩\n#5\n",
+       "解：83歩打 71玉(82) 61金打\nまで3手詰\n解析時間：T秒\n"},
+      {"selfmate", "自玉詰 @@\n84金86香98王 +銀桂,\n76圭79飛95玉 @+角銀\n#4\n",
+       "解：85金(84) 96玉(95) 87銀打 同圭(76)\nまで4手詰\n解析時間：T秒\n"},
+  };
+  for (const Solve& c : cases) {
+    ProcessResult r = solve(c.input);
+    EXPECT_EQ(r.status, 0) << c.name << "\n" << r.err;
+    const std::string file = verdict(readFile(dir / "out.kzo"));
+    EXPECT_EQ(file, c.expected) << c.name;
+    // Standard output repeats the file's lines after the header (not a
+    // terminal here: the same bytes).
+    std::string shown = r.out;
+    const size_t seconds = shown.find("解析時間：");
+    ASSERT_NE(seconds, std::string::npos) << c.name;
+    EXPECT_EQ(shown.substr(0, seconds), file.substr(0, file.find("解析時間："))) << c.name;
+  }
+}
+
 // Selfmates, helpselfmates and the conditions: the rule's own goal, and
 // rebirths in the lines read and written.
 TEST_F(Solver, FairyProblems) {

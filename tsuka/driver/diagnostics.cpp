@@ -5,11 +5,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/console.h"
 #include "tsuka/driver/run.h"
 #include "tsuka/platform/platform.h"
 
 void exitAfterKeypress(int status) {
-  std::fputs("...", stderr);
+  console::write(stderr, "...");
   std::fflush(stderr);
   platform::waitForKeyPress();
   std::exit(status);
@@ -28,15 +29,15 @@ void printWithProgramName(const char* format) {
       text += *p;
     }
   }
-  std::fputs(text.c_str(), stderr);
+  console::write(stderr, text);
 }
 
 void failWithSystemError(const char* message, const char* object) {
   // Both codes belong to the failing call: take them before printing.
   const int errorNumber = errno;
   const std::string systemText = platform::errorText(platform::lastError());
-  std::fprintf(stderr, "%s: %s - %s\n", programName, message, object);
-  std::fprintf(stderr, "%s: (%d) %s\n", programName, errorNumber, systemText.c_str());
+  console::write(stderr, std::string(programName) + ": " + message + " - " + object + "\n");
+  console::write(stderr, std::string(programName) + ": (" + std::to_string(errorNumber) + ") " + systemText + "\n");
   exitAfterKeypress(1);
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/console.h"
 #include "common/cp932.h"
 #include "tsuka/driver/diagnostics.h"
 #include "tsuka/platform/platform.h"
@@ -77,7 +78,7 @@ int runChecker(int count, char** values) {
   ArgumentList arguments{count, values};
   resetProblem();
   cp932::copyText(programName, sizeof programName, baseName(arguments.values[0]));
-  std::fprintf(stderr, "%s %s - %s\n", programName, kVersion, kCopyright);
+  console::write(stderr, std::string(programName) + " " + kVersion + " - " + kCopyright + "\n");
   findProgramDirectory(arguments);
   // The converter writes KZSHOW.KDB into the program directory; it learns
   // where from its environment.

@@ -59,7 +59,8 @@ void closeTextFile(std::FILE* file);
 bool runProgram(const char* const* arguments);
 
 // Sets a variable in the environment that every program started later
-// inherits; the checker itself reads no environment variable.
+// inherits. The checker itself reads none but the console's encoding
+// override (common/console.h).
 void setChildEnvironment(const char* name, const char* value);
 
 // Deletes every file of the current directory whose name matches
