@@ -245,6 +245,28 @@ Interposition interpositionSquares(const Position& pos) {
       result = line;
     }
   }
+  // A fairy king that checks: a nightrider from afar along its line of
+  // leaps, whose empty stops a drop can close; the others leap or hop.
+  if (pos.fairyKingChecks(attacker)) {
+    ++checkers;
+    const Square from = pos.kingSquare(attacker);
+    const PieceRules& r = pieceRules[typeOf(pos.at(from))];
+    for (int i = 0; i < r.fairyStepCount; ++i) {
+      const PieceRules::FairyStep& st = r.fairySteps[i];
+      if (st.motion != PieceRules::RIDE) continue;
+      Interposition line;
+      int f = fileOf(from) + st.df, rank = rankOf(from) + st.dr;
+      while (f >= 1 && f <= 9 && rank >= 1 && rank <= 9 && pos.at(square(f, rank)) == EMPTY) {
+        line.squares[line.count++] = square(f, rank);
+        f += st.df;
+        rank += st.dr;
+      }
+      if (f >= 1 && f <= 9 && rank >= 1 && rank <= 9 && square(f, rank) == king) {
+        line.checker = from;
+        result = line;
+      }
+    }
+  }
   if (checkers != 1) return Interposition{};
   return result;
 }

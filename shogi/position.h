@@ -87,6 +87,11 @@ class Position {
   // own square when it steps away along a line of attack).
   bool attackedIgnoring(Square s, Color by, Square ignored) const;
   bool inCheck(Color c) const { return king_[c] != NO_SQUARE && attacked(king_[c], ~c); }
+  // Whether the fairy king of colour `by` (one that moves on coordinates,
+  // not the queen) attacks the other king.
+  bool fairyKingChecks(Color by) const {
+    return fairy_ && king_[~by] != NO_SQUARE && fairyKingAttacks(king_[~by], by, NO_SQUARE);
+  }
   bool inCheck() const { return inCheck(side_); }
 
   // SFEN: "board side hands [move number]". False with a reason on error.

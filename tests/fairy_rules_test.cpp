@@ -234,6 +234,23 @@ TEST(FairyRules, FutileDropsUnderTheConditions) {
   }
 }
 
+// A nightrider king checks from afar along its line of leaps: a drop on a
+// stop between is an interposition like any other, futile when the
+// nightrider takes it and mates.
+TEST(FairyRules, FutileDropsAgainstANightriderKing) {
+  // White's king on 11, Black's nightrider king on 35 checking over 23; the
+  // gold on 32 and the silver on 13 cover 21, 22 and 12.
+  Position pos = make("8k/6G2/8S/9/6K2/9/9/9/9 w g 1", Rebirth::NONE, NIGHTRIDER_KING, KING);
+  ASSERT_TRUE(pos.inCheck(WHITE));
+  matesolver::MateSearch search(1);
+  EXPECT_TRUE(search.isFutile(pos, Move::drop(GOLD, sq(23)), 0));
+  // So the check mates: the drop neither escapes nor lengthens.
+  EXPECT_TRUE(search.defenderMated(pos, 0));
+  matesolver::MateSearch everyDrop(1);
+  everyDrop.futileRule = false;
+  EXPECT_FALSE(everyDrop.defenderMated(pos, 0));
+}
+
 // The conditions and rule words of line 3.
 TEST(FairyRules, ConditionsAndRules) {
   using matesolver::Rule;
