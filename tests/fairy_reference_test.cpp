@@ -22,8 +22,6 @@ namespace {
 using namespace shogi;
 namespace ref = fairy_reference;
 
-const int kFullSet[8] = {0, 18, 4, 4, 4, 4, 2, 2};
-
 int pick(std::mt19937& rng, int n) { return int(rng() % unsigned(n)); }
 
 // A piece of a random kind on (file, rank) when that is a square and the
@@ -83,15 +81,7 @@ Position randomPosition(std::mt19937& rng, const Family& family) {
       const int f = (nearBlack ? bf : wf) + pick(rng, 5) - 2, r = (nearBlack ? br : wr) + pick(rng, 5) - 2;
       tryPlace(pos, rng, used, pick(rng, 3) ? BLACK : WHITE, f, r);
     }
-    for (Color c : {BLACK, WHITE}) {
-      for (int k = pick(rng, 3); k > 0; --k) {
-        const int kind = 1 + pick(rng, 7);
-        if (used[kind] < kFullSet[kind] && pos.hand(c, PieceType(kind)) == 0) {
-          pos.setHand(c, PieceType(kind), 1);
-          ++used[kind];
-        }
-      }
-    }
+    random_position::addSmallHands(pos, rng, used);
     const bool attackerFirst = family.goal == ref::Goal::Mate || family.goal == ref::Goal::Selfmate || pick(rng, 2);
     pos.setSideToMove(attackerFirst ? BLACK : WHITE);
     if (pos.inCheck(~pos.sideToMove()) || !hasLegalMove(pos)) continue;

@@ -29,6 +29,18 @@ bool tryPlace(Position& pos, std::mt19937& rng, int used[8], Color c, Square s) 
   return true;
 }
 
+void addSmallHands(Position& pos, std::mt19937& rng, int used[8]) {
+  for (Color c : {BLACK, WHITE}) {
+    for (int k = pick(rng, 3); k > 0; --k) {
+      const int kind = 1 + pick(rng, 7);
+      if (used[kind] < kFullSet[kind] && pos.hand(c, PieceType(kind)) == 0) {
+        pos.setHand(c, PieceType(kind), 1);
+        ++used[kind];
+      }
+    }
+  }
+}
+
 Position general(std::mt19937& rng) {
   for (;;) {
     Position pos;
@@ -40,17 +52,7 @@ Position general(std::mt19937& rng) {
     }
     const int pieces = 3 + pick(rng, 14);
     for (int i = 0; i < pieces; ++i) tryPlace(pos, rng, used, pick(rng, 2) ? BLACK : WHITE, randomSquare(rng));
-    // Up to two kinds in each hand keep the move trees of the comparisons
-    // small.
-    for (Color c : {BLACK, WHITE}) {
-      for (int k = pick(rng, 3); k > 0; --k) {
-        const int kind = 1 + pick(rng, 7);
-        if (used[kind] < kFullSet[kind] && pos.hand(c, PieceType(kind)) == 0) {
-          pos.setHand(c, PieceType(kind), 1);
-          ++used[kind];
-        }
-      }
-    }
+    addSmallHands(pos, rng, used);
     pos.setSideToMove(pick(rng, 2) ? BLACK : WHITE);
     if (!pos.inCheck(~pos.sideToMove())) return pos;
   }

@@ -14,6 +14,10 @@ namespace random_position {
 // of each kind 1 to 7 given out) and the rules allow it there.
 bool tryPlace(shogi::Position& pos, std::mt19937& rng, int used[8], shogi::Color c, shogi::Square s);
 
+// Gives each side up to two kinds of piece in hand, one of each, from what
+// the set has left: small hands keep the move trees of the comparisons small.
+void addSmallHands(shogi::Position& pos, std::mt19937& rng, int used[8]);
+
 // Any legal position: both kings or only the defender's, pieces of both
 // sides anywhere they may stand, hands with pieces of several kinds.
 shogi::Position general(std::mt19937& rng);
