@@ -81,10 +81,10 @@ TranspositionTable::TranspositionTable(size_t megabytes) {
   size_t clusters = 1;
   while (clusters * 2 * CLUSTER * sizeof(TTEntry) <= bytes) clusters *= 2;
   count_ = clusters * CLUSTER;
-  constexpr size_t line = 64;
-  memory_.reset(allocateTable(count_ * sizeof(TTEntry) + line));
+  constexpr size_t alignment = CLUSTER * sizeof(TTEntry);
+  memory_.reset(allocateTable(count_ * sizeof(TTEntry) + alignment));
   if (!memory_) throw std::bad_alloc();
-  const uintptr_t start = (reinterpret_cast<uintptr_t>(memory_.get()) + line - 1) & ~uintptr_t(line - 1);
+  const uintptr_t start = (reinterpret_cast<uintptr_t>(memory_.get()) + alignment - 1) & ~uintptr_t(alignment - 1);
   entries_ = reinterpret_cast<TTEntry*>(start);
   mask_ = clusters - 1;
 }
@@ -93,11 +93,12 @@ TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand att
                                                      int bound) const {
   key = tableKey(key);
   Probe result;
+  int unresolved = 0;
   const TTEntry* c = cluster(key);
-  // Both clusters are fetched at once: most probes end in the second one.
-  const TTEntry* u = cluster(unknownKey(key, attacker, defender, bound));
-  __builtin_prefetch(u);
-  __builtin_prefetch(u + 2);
+  // The four lines load together.
+  for (size_t line = 0; line < CLUSTER * sizeof(TTEntry); line += 64) {
+    __builtin_prefetch(reinterpret_cast<const char*>(c) + line);
+  }
   for (size_t i = 0; i < CLUSTER; ++i) {
     const TTEntry& e = c[i];
     if (e.key != key) continue;
@@ -121,8 +122,19 @@ TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand att
         result.found = true;
         return result;
       }
+    } else {
+      ++unresolved;
+      if (e.attacker == attacker && e.defender == defender && e.depth == bound) {
+        // Unresolved: the same hands and bound only. A proof or disproof
+        // further on still wins.
+        result.pn = e.pn;
+        result.dn = e.dn;
+        result.found = true;
+      }
     }
   }
+  if (result.found || unresolved < SPILL_AFTER) return result;
+  const TTEntry* u = spillCluster(key, attacker, defender, bound);
   for (size_t i = 0; i < CLUSTER; ++i) {
     const TTEntry& e = u[i];
     if (e.key == key && e.state == UNKNOWN && e.attacker == attacker && e.defender == defender && e.depth == bound) {
@@ -135,22 +147,24 @@ TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand att
   return result;
 }
 
-void TranspositionTable::prefetch(uint64_t key, PackedHand attacker, PackedHand defender, int bound) const {
-  key = tableKey(key);
-  const TTEntry* c = cluster(key);
-  const TTEntry* u = cluster(unknownKey(key, attacker, defender, bound));
-  __builtin_prefetch(c);
-  __builtin_prefetch(c + 2);
-  __builtin_prefetch(u);
-  __builtin_prefetch(u + 2);
+int TranspositionTable::unresolvedOf(const TTEntry* c, uint64_t key) {
+  int n = 0;
+  for (size_t i = 0; i < CLUSTER; ++i) n += c[i].key == key && c[i].state == UNKNOWN;
+  return n;
 }
 
-uint64_t TranspositionTable::unknownKey(uint64_t key, PackedHand attacker, PackedHand defender, int bound) {
+const TTEntry* TranspositionTable::spillCluster(uint64_t key, PackedHand attacker, PackedHand defender,
+                                                int bound) const {
   uint64_t h = key ^ ((uint64_t(attacker) << 32 | defender) * 0x9E3779B97F4A7C15ull) ^
                (uint64_t(uint16_t(bound)) * 0xD6E8FEB86659FD93ull);
   h ^= h >> 31;
   h *= 0xBF58476D1CE4E5B9ull;
-  return h ^ (h >> 29);
+  return cluster(h ^ (h >> 29));
+}
+
+void TranspositionTable::prefetch(uint64_t key, PackedHand, PackedHand, int) const {
+  const char* c = reinterpret_cast<const char*>(cluster(tableKey(key)));
+  for (size_t line = 0; line < CLUSTER * sizeof(TTEntry); line += 64) __builtin_prefetch(c + line);
 }
 
 TTEntry& TranspositionTable::slotFor(TTEntry* c, uint64_t key, PackedHand attacker, PackedHand defender, uint8_t state,
@@ -193,19 +207,33 @@ void TranspositionTable::storeDisproven(uint64_t key, PackedHand attacker, Packe
 void TranspositionTable::storeUnknown(uint64_t key, PackedHand attacker, PackedHand defender, int bound, uint32_t pn,
                                       uint32_t dn, uint32_t work) {
   key = tableKey(key);
-  TTEntry& e = slotFor(cluster(unknownKey(key, attacker, defender, bound)), key, attacker, defender, UNKNOWN, bound);
+  TTEntry* c = cluster(key);
+  // A board with many unresolved entries (many hands, many bounds) puts
+  // further ones in clusters of their own rather than push out its proofs.
+  const bool match = std::any_of(c, c + CLUSTER, [&](const TTEntry& x) {
+    return x.key == key && x.state == UNKNOWN && x.attacker == attacker && x.defender == defender && x.depth == bound;
+  });
+  const bool spill = !match && unresolvedOf(c, key) >= SPILL_AFTER;
+  if (spill) c = const_cast<TTEntry*>(spillCluster(key, attacker, defender, bound));
+  TTEntry& e = slotFor(c, key, attacker, defender, UNKNOWN, bound);
   e = TTEntry{key, attacker, defender, pn, dn, 0, int16_t(bound), UNKNOWN, workLog(work)};
 }
 
 void TranspositionTable::forgetUnknown(uint64_t key, PackedHand attacker, PackedHand defender, int bound) {
   key = tableKey(key);
-  TTEntry* c = cluster(unknownKey(key, attacker, defender, bound));
-  for (size_t i = 0; i < CLUSTER; ++i) {
-    TTEntry& e = c[i];
-    if (e.key == key && e.state == UNKNOWN && e.attacker == attacker && e.defender == defender && e.depth == bound) {
-      e = TTEntry{};
+  TTEntry* c = cluster(key);
+  const bool spilled = unresolvedOf(c, key) >= SPILL_AFTER;
+  auto forget = [&](TTEntry* in) {
+    for (size_t i = 0; i < CLUSTER; ++i) {
+      TTEntry& e = in[i];
+      if (e.key == key && e.state == UNKNOWN && e.attacker == attacker && e.defender == defender &&
+          e.depth == bound) {
+        e = TTEntry{};
+      }
     }
-  }
+  };
+  forget(c);
+  if (spilled) forget(const_cast<TTEntry*>(spillCluster(key, attacker, defender, bound)));
 }
 
 size_t TranspositionTable::used() const {
@@ -307,14 +335,23 @@ MateSearch::Option MateSearch::firstLook(Position& pos, int bound) {
     table_.storeUnknown(key, attacker, defender, bound, 1, uint32_t(checks.size), 1);
     return Option{1, uint32_t(checks.size), 0, false};
   }
+  // With one ply left a check that leaves a reply other than a drop fails
+  // at once; one answered by drops only may still mate when they are
+  // futile, which the search finds out.
+  bool open = false;
   for (Move m : checks) {
     pos.doMove(m);
-    const bool mated = !hasLegalMove(pos);
+    const Move reply = firstLegalMove(pos);
     pos.undoMove(m);
-    if (mated) {
+    if (reply.isNull()) {
       table_.storeProven(key, dropUnit(m), defender, 1, m, 1);
       return Option{0, INF, 1, false, dropUnit(m)};
     }
+    open = open || (futileRule && reply.isDrop());
+  }
+  if (bound == 1 && !open) {
+    table_.storeDisproven(key, attacker, defender, 1, 1);
+    return Option{INF, 0, 0, false};
   }
   table_.storeUnknown(key, attacker, defender, bound, 1, uint32_t(checks.size), 1);
   return Option{1, uint32_t(checks.size), 0, false};

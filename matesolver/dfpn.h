@@ -38,7 +38,7 @@ constexpr uint32_t INFINITE_PN = 1u << 30;
 // Thrown out of a search that the time limit or a signal stopped.
 struct Interrupted {};
 
-// 32 bytes: a cluster of four fills two cache lines.
+// 32 bytes: a cluster of eight fills four cache lines.
 struct TTEntry {
   uint64_t key;  // 0: empty slot
   shogi::PackedHand attacker;
@@ -80,14 +80,18 @@ class TranspositionTable {
   size_t capacity() const { return count_; }
 
  private:
-  static constexpr size_t CLUSTER = 4;
-  // Proofs and disproofs of a board share its cluster, so that one probe
-  // sees them for every pair of hands. An unresolved entry matches one pair
-  // of hands and one bound only; it goes to a cluster of its own for them,
-  // since a board often comes with many hands and bounds.
+  // The entries of a board, proofs, disproofs and unresolved ones, live in
+  // its cluster: eight entries on four cache lines that one probe reads
+  // together, so that a probe mostly waits for memory once.
+  static constexpr size_t CLUSTER = 8;
+  // Once a board holds this many unresolved entries in its cluster, further
+  // ones go to a cluster chosen by the hands and bound as well, where the
+  // probe looks too.
+  static constexpr int SPILL_AFTER = 4;
+  static int unresolvedOf(const TTEntry* c, uint64_t key);
+  const TTEntry* spillCluster(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound) const;
   TTEntry* cluster(uint64_t key) { return &entries_[((key >> 16) & mask_) * CLUSTER]; }
   const TTEntry* cluster(uint64_t key) const { return &entries_[((key >> 16) & mask_) * CLUSTER]; }
-  static uint64_t unknownKey(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound);
   TTEntry& slotFor(TTEntry* c, uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, uint8_t state,
                    int depth);
   // Zeroed memory from calloc, so that a large table costs nothing until used.
@@ -95,7 +99,7 @@ class TranspositionTable {
     void operator()(void* p) const { std::free(p); }
   };
   std::unique_ptr<void, Free> memory_;
-  TTEntry* entries_ = nullptr;  // in memory_, a cluster on two whole cache lines
+  TTEntry* entries_ = nullptr;  // in memory_, each cluster aligned to its size
   size_t count_ = 0;
   uint64_t mask_;
 };
@@ -209,8 +213,8 @@ class MateSearch {
     return checkPositionSet_ && board == checkBoard_ && attacker == checkAttacker_ && defender == checkDefender_;
   }
   // A first estimate of a position at the attacker's turn: proven when a
-  // check mates at once, disproven when there is no check, else dn = the
-  // number of checks. The estimate goes into the table under `bound`, so
+  // check mates at once, disproven when there is no check or when with one
+  // ply left no check can mate, else dn = the number of checks. The estimate goes into the table under `bound`, so
   // that the next expansion of the parent finds it there.
   Option firstLook(shogi::Position& pos, int bound);
   // The number of replies at the defender's turn, drops on one square once.

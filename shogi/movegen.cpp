@@ -374,17 +374,17 @@ void generateLegal(Position& pos, MoveList& list) {
   keepLegal(pos, pseudo, list);
 }
 
-bool hasLegalMove(Position& pos) {
+Move firstLegalMove(Position& pos) {
   if (!pos.fairy() && pos.inCheck()) {
     MoveList list;
-    return generateEvasions(pos, list, true);
+    return generateEvasions(pos, list, true) ? list.moves[0] : Move{};
   }
   MoveList pseudo;
   generatePseudoLegal(pos, pseudo);
   for (Move m : pseudo) {
-    if (isLegal(pos, m)) return true;
+    if (isLegal(pos, m)) return m;
   }
-  return false;
+  return Move{};
 }
 
 bool givesCheck(Position& pos, Move m) {

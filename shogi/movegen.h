@@ -31,7 +31,10 @@ void generatePseudoLegal(const Position& pos, MoveList& list);
 bool isLegal(Position& pos, Move m);
 
 void generateLegal(Position& pos, MoveList& list);
-bool hasLegalMove(Position& pos);
+// The first legal move found, a null move when there is none. Drops come
+// after every board move: when the first is a drop, every legal move is.
+Move firstLegalMove(Position& pos);
+inline bool hasLegalMove(Position& pos) { return !firstLegalMove(pos).isNull(); }
 
 // Whether a legal move checks the opponent's king.
 bool givesCheck(Position& pos, Move m);

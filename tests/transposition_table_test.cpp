@@ -126,4 +126,29 @@ TEST(TranspositionTable, ForgettingAnUnresolvedEntryKeepsTheOthers) {
   EXPECT_EQ(table.used(), 2u);
 }
 
+// Proofs and disproofs of a board share its cluster with its unresolved
+// entries; a board that goes on producing unresolved entries (a long
+// problem's king walking back and forth with ever other hands) must not
+// push its results out, and an entry placed elsewhere is still forgotten
+// once its position is settled.
+TEST(TranspositionTable, ManyUnresolvedEntriesKeepTheBoardsResults) {
+  TranspositionTable table(1);
+  table.storeProven(kBoard, G, 0, 7, shogi::Move::drop(shogi::GOLD, 40), 1);
+  table.storeDisproven(kBoard, 0, S + R, 9, 1);
+  for (int pawns = 0; pawns < 12; ++pawns) {
+    for (int bound : {9, 11, 13}) table.storeUnknown(kBoard, R + pawns * P, S, bound, 2, 3, 1000);
+  }
+  EXPECT_EQ(table.probe(kBoard, G + P, 0, 9).state, TranspositionTable::PROVEN);
+  EXPECT_EQ(table.probe(kBoard, 0, S + R, 5).state, TranspositionTable::DISPROVEN);
+  for (int pawns = 0; pawns < 12; ++pawns) {
+    for (int bound : {9, 11, 13}) {
+      const TranspositionTable::Probe e = table.probe(kBoard, R + pawns * P, S, bound);
+      EXPECT_TRUE(e.found) << pawns << " " << bound;
+    }
+  }
+  table.forgetUnknown(kBoard, R + 11 * P, S, 13);
+  EXPECT_FALSE(table.probe(kBoard, R + 11 * P, S, 13).found);
+  EXPECT_TRUE(table.probe(kBoard, R + 11 * P, S, 11).found);
+}
+
 }  // namespace
