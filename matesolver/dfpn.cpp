@@ -341,7 +341,7 @@ MateSearch::Option MateSearch::firstLook(Position& pos, int bound) {
   bool open = false;
   for (Move m : checks) {
     pos.doMove(m);
-    const Move reply = firstLegalMove(pos);
+    const Move reply = firstReply(pos);
     pos.undoMove(m);
     if (reply.isNull()) {
       table_.storeProven(key, dropUnit(m), defender, 1, m, 1);
@@ -359,7 +359,7 @@ MateSearch::Option MateSearch::firstLook(Position& pos, int bound) {
 
 uint32_t MateSearch::replyCount(Position& pos) {
   MoveList replies;
-  generateLegal(pos, replies);
+  generateReplies(pos, replies);
   // Drops on one square count once: they tend to fall together.
   uint32_t n = 0;
   bool dropSeen[CELL_COUNT] = {};

@@ -206,17 +206,18 @@ struct Blocker {
 // pieces (blockers the king's own, sliders the enemy's).
 int findBlockers(const Position& pos, Color sliders, Color blockers, Square king, Blocker* out) {
   int n = 0;
-  for (int i = 0; i < attackRayCount[sliders]; ++i) {
-    const AttackRay& r = attackRays[sliders][i];
-    if (r.slideMask == 0) continue;
-    Square x = king - r.delta;
-    while (pos.at(x) == EMPTY) x -= r.delta;
-    const Piece p = pos.at(x);
-    if (p == WALL || colorOf(p) != blockers) continue;
-    Square y = x - r.delta;
-    while (pos.at(y) == EMPTY) y -= r.delta;
+  const Bitboard occupied = pos.occupied();
+  const int k = bitOf(king);
+  for (int i = 0; i < LINE_COUNT; ++i) {
+    if (lineAttacks[sliders][i].far == 0) continue;
+    const Square x = nearestAlong(occupied, k, i);
+    if (x == NO_SQUARE || colorOf(pos.at(x)) != blockers) continue;
+    const Square y = nearestAlong(occupied, bitOf(x), i);
+    if (y == NO_SQUARE) continue;
     const Piece q = pos.at(y);
-    if (q != WALL && colorOf(q) == sliders && ((r.slideMask >> typeOf(q)) & 1)) out[n++] = Blocker{x, -r.delta};
+    if (colorOf(q) == sliders && ((lineAttacks[sliders][i].far >> typeOf(q)) & 1)) {
+      out[n++] = Blocker{x, delta(LINES[i].df, LINES[i].dr)};
+    }
   }
   return n;
 }
@@ -259,19 +260,20 @@ void keepLegal(Position& pos, const MoveList& candidates, MoveList& list) {
 // Adds the moves of colour c's pieces (its king excepted) that reach `to`:
 // the pieces that attack it, found by looking outward from it.
 void addMovesTo(const Position& pos, Color c, Square to, Square king, MoveList& list) {
-  for (int i = 0; i < attackRayCount[c]; ++i) {
-    const AttackRay& r = attackRays[c][i];
-    Square x = to - r.delta;
-    Piece p = pos.at(x);
-    bool slid = false;
-    while (p == EMPTY && r.slideMask != 0) {
-      x -= r.delta;
-      p = pos.at(x);
-      slid = true;
-    }
-    if (p == WALL || p == EMPTY || colorOf(p) != c || x == king) continue;
-    const uint32_t mask = slid ? r.slideMask : (r.stepMask | r.slideMask);
+  const int b = bitOf(to);
+  for (int i = 0; i < LINE_COUNT; ++i) {
+    const Square x = nearestAlong(pos.occupied(), b, i);
+    if (x == NO_SQUARE || x == king) continue;
+    const Piece p = pos.at(x);
+    if (colorOf(p) != c) continue;
+    const uint32_t mask = x == to + delta(LINES[i].df, LINES[i].dr) ? lineAttacks[c][i].adjacent : lineAttacks[c][i].far;
     if ((mask >> typeOf(p)) & 1) addBoardMove(list, c, typeOf(p), x, to);
+  }
+  for (int i = 0; i < leapRayCount[c]; ++i) {
+    const Square x = to - leapRays[c][i].delta;
+    const Piece p = pos.at(x);
+    if (p == WALL || p == EMPTY || colorOf(p) != c || x == king) continue;
+    if ((leapRays[c][i].stepMask >> typeOf(p)) & 1) addBoardMove(list, c, typeOf(p), x, to);
   }
 }
 
@@ -294,31 +296,29 @@ bool generateEvasions(Position& pos, MoveList& list, bool first) {
   int checkers = 0;
   Square between[8];
   int betweenCount = 0;
-  for (int i = 0; i < attackRayCount[them]; ++i) {
-    const AttackRay& r = attackRays[them][i];
-    Square x = king - r.delta;
-    Piece p = pos.at(x);
-    if (p == WALL) continue;
-    if (p != EMPTY) {
-      if (colorOf(p) == them && (((r.stepMask | r.slideMask) >> typeOf(p)) & 1)) {
-        ++checkers;
-        checker = x;
-      }
-      continue;
+  const int k = bitOf(king);
+  for (int i = 0; i < LINE_COUNT; ++i) {
+    const Square x = nearestAlong(pos.occupied(), k, i);
+    if (x == NO_SQUARE) continue;
+    const Piece p = pos.at(x);
+    if (colorOf(p) != them) continue;
+    const int d = delta(LINES[i].df, LINES[i].dr);
+    const bool adjacent = x == king + d;
+    if (!(((adjacent ? lineAttacks[them][i].adjacent : lineAttacks[them][i].far) >> typeOf(p)) & 1)) continue;
+    ++checkers;
+    checker = x;
+    if (!adjacent) {
+      betweenCount = 0;
+      for (Square y = king + d; y != x; y += d) between[betweenCount++] = y;
     }
-    if (r.slideMask == 0) continue;
-    Square line[8];
-    int lineCount = 0;
-    while (p == EMPTY) {
-      line[lineCount++] = x;
-      x -= r.delta;
-      p = pos.at(x);
-    }
-    if (p != WALL && colorOf(p) == them && ((r.slideMask >> typeOf(p)) & 1)) {
+  }
+  for (int i = 0; i < leapRayCount[them]; ++i) {
+    const Square x = king - leapRays[them][i].delta;
+    const Piece p = pos.at(x);
+    if (p == WALL || p == EMPTY || colorOf(p) != them) continue;
+    if ((leapRays[them][i].stepMask >> typeOf(p)) & 1) {
       ++checkers;
       checker = x;
-      std::copy(line, line + lineCount, between);
-      betweenCount = lineCount;
     }
   }
   if (checkers != 1) return list.size > 0;
@@ -374,6 +374,17 @@ void generateLegal(Position& pos, MoveList& list) {
   keepLegal(pos, pseudo, list);
 }
 
+void generateReplies(Position& pos, MoveList& list) {
+  if (pos.fairy()) return generateLegal(pos, list);
+  generateEvasions(pos, list, false);
+}
+
+Move firstReply(Position& pos) {
+  if (pos.fairy()) return firstLegalMove(pos);
+  MoveList list;
+  return generateEvasions(pos, list, true) ? list.moves[0] : Move{};
+}
+
 Move firstLegalMove(Position& pos) {
   if (!pos.fairy() && pos.inCheck()) {
     MoveList list;
@@ -412,32 +423,34 @@ void generateChecks(Position& pos, MoveList& list) {
 
   // Squares from which a piece of a type attacks the king, found by walking
   // out from the king; filled for a type when first needed.
-  bool attackFrom[PIECE_TYPE_COUNT][CELL_COUNT];
+  Bitboard attackFrom[PIECE_TYPE_COUNT];
   bool filled[PIECE_TYPE_COUNT] = {};
   auto attacksKingFrom = [&](PieceType t, Square to) {
     if (!filled[t]) {
       filled[t] = true;
-      std::fill(std::begin(attackFrom[t]), std::end(attackFrom[t]), false);
+      Bitboard from = 0;
       const PieceRules& r = pieceRules[t];
       for (int i = 0; i < r.stepCount; ++i) {
         const int d = stepDelta(us, r.steps[i]);
         for (Square x = king - d; pos.at(x) != WALL; x -= d) {
-          attackFrom[t][x] = true;
+          from |= squareBit(x);
           if (!r.steps[i].slide || pos.at(x) != EMPTY) break;
         }
       }
+      attackFrom[t] = from;
     }
-    return attackFrom[t][to];
+    return ((attackFrom[t] >> bitOf(to)) & 1) != 0;
   };
 
   // Board moves that check directly or uncover a check. A piece that moves
   // a step at a time can only check from near the king.
   const int kingFile = fileOf(king), kingRank = rankOf(king);
-  for (int file = 1; file <= 9; ++file) {
-    for (int rank = 1; rank <= 9; ++rank) {
-      const Square from = square(file, rank);
+  for (Bitboard pieces = pos.occupied(); pieces != 0; pieces &= pieces - 1) {
+    {
+      const Square from = squareOfBit(lowestBit(pieces));
+      const int file = fileOf(from), rank = rankOf(from);
       const Piece piece = pos.at(from);
-      if (piece == EMPTY || colorOf(piece) != us) continue;
+      if (colorOf(piece) != us) continue;
       const Blocker* blocker = nullptr;
       for (int b = 0; b < blockerCount; ++b) {
         if (blockers[b].square == from) blocker = &blockers[b];

@@ -36,6 +36,11 @@ void generateLegal(Position& pos, MoveList& list);
 Move firstLegalMove(Position& pos);
 inline bool hasLegalMove(Position& pos) { return !firstLegalMove(pos).isNull(); }
 
+// The same for a side to move known to be in check (after a checking
+// move), without testing the check again.
+void generateReplies(Position& pos, MoveList& list);
+Move firstReply(Position& pos);
+
 // Whether a legal move checks the opponent's king.
 bool givesCheck(Position& pos, Move m);
 

@@ -28,6 +28,7 @@ bool onBoard(Square s) { return s >= square(1, 1) && s <= square(9, 9) && rankOf
 Position& Position::operator=(const Position& other) {
   if (this == &other) return *this;
   std::copy(std::begin(other.cells_), std::end(other.cells_), std::begin(cells_));
+  occupied_ = other.occupied_;
   hands_[BLACK] = other.hands_[BLACK];
   hands_[WHITE] = other.hands_[WHITE];
   side_ = other.side_;
@@ -51,6 +52,7 @@ Position::Position() {
 
 void Position::clear() {
   for (Square s = 0; s < CELL_COUNT; ++s) cells_[s] = onBoard(s) ? EMPTY : WALL;
+  occupied_ = 0;
   hands_[BLACK] = hands_[WHITE] = 0;
   side_ = BLACK;
   king_[BLACK] = king_[WHITE] = NO_SQUARE;
@@ -65,6 +67,7 @@ void Position::clear() {
 void Position::put(Square s, Piece p) {
   removeAt(s);
   cells_[s] = p;
+  if (p != EMPTY) occupied_ |= squareBit(s);
   boardKey_ ^= zobrist.piece[s][p & 63];
   if (pieceRules[typeOf(p)].royal) king_[colorOf(p)] = s;
   if (typeOf(p) == PAWN) pawnFiles_[colorOf(p)] |= uint16_t(1u << fileOf(s));
@@ -76,6 +79,7 @@ void Position::removeAt(Square s) {
   if (p == EMPTY) return;
   boardKey_ ^= zobrist.piece[s][p & 63];
   cells_[s] = EMPTY;
+  occupied_ &= ~squareBit(s);
   if (king_[colorOf(p)] == s) king_[colorOf(p)] = NO_SQUARE;
   if (typeOf(p) == PAWN) {
     // Under the fairy rules a file may hold two pawns of one side.
@@ -118,6 +122,7 @@ void Position::doStandardMove(Move m) {
     hands_[us] -= handUnit(t);
     const Piece p = makePiece(us, t);
     cells_[to] = p;
+    occupied_ |= squareBit(to);
     boardKey_ ^= zobrist.piece[to][p];
     if (t == PAWN) pawnFiles_[us] |= uint16_t(1u << fileOf(to));
   } else {
@@ -135,6 +140,7 @@ void Position::doStandardMove(Move m) {
     boardKey_ ^= zobrist.piece[from][p] ^ zobrist.piece[to][moved];
     cells_[from] = EMPTY;
     cells_[to] = moved;
+    occupied_ = (occupied_ & ~squareBit(from)) | squareBit(to);
     if (king_[us] == from) king_[us] = to;
     if (typeOf(p) == PAWN) {
       pawnFiles_[us] &= uint16_t(~(1u << fileOf(from)));
@@ -157,6 +163,7 @@ void Position::undoStandardMove(Move m) {
     const PieceType t = m.dropped();
     boardKey_ ^= zobrist.piece[to][cells_[to]];
     cells_[to] = EMPTY;
+    occupied_ &= ~squareBit(to);
     hands_[us] += handUnit(t);
     if (t == PAWN) pawnFiles_[us] &= uint16_t(~(1u << fileOf(to)));
     return;
@@ -167,6 +174,8 @@ void Position::undoStandardMove(Move m) {
   boardKey_ ^= zobrist.piece[from][p] ^ zobrist.piece[to][moved];
   cells_[from] = p;
   cells_[to] = captured;
+  occupied_ |= squareBit(from);
+  if (captured == EMPTY) occupied_ &= ~squareBit(to);
   if (king_[us] == to) king_[us] = from;
   if (typeOf(p) == PAWN) {
     if (!m.promotes()) pawnFiles_[us] &= uint16_t(~(1u << fileOf(to)));
@@ -285,7 +294,14 @@ void Position::doFairyMove(Move m) {
 
 void Position::undoFairyMove() {
   const FairyUndo& u = fairyHistory_.back();
-  for (int i = u.count; i-- > 0;) cells_[u.squares[i]] = u.pieces[i];
+  for (int i = u.count; i-- > 0;) {
+    cells_[u.squares[i]] = u.pieces[i];
+    if (u.pieces[i] == EMPTY) {
+      occupied_ &= ~squareBit(u.squares[i]);
+    } else {
+      occupied_ |= squareBit(u.squares[i]);
+    }
+  }
   hands_[BLACK] = u.hands[BLACK];
   hands_[WHITE] = u.hands[WHITE];
   king_[BLACK] = u.kings[BLACK];
@@ -305,22 +321,22 @@ void Position::doNullMove() {
 bool Position::attacked(Square s, Color by) const { return attackedIgnoring(s, by, NO_SQUARE); }
 
 bool Position::attackedIgnoring(Square s, Color by, Square ignored) const {
-  const AttackRay* rays = attackRays[by];
-  for (int i = 0, n = attackRayCount[by]; i < n; ++i) {
-    const AttackRay& r = rays[i];
-    Square x = s - r.delta;
-    Piece p = x == ignored ? EMPTY : cells_[x];
-    if (p == WALL) continue;
-    if (p != EMPTY) {
-      if (colorOf(p) == by && (((r.stepMask | r.slideMask) >> typeOf(p)) & 1)) return true;
-      continue;
-    }
-    if (r.slideMask == 0) continue;
-    do {
-      x -= r.delta;
-      p = x == ignored ? EMPTY : cells_[x];
-    } while (p == EMPTY);
-    if (p != WALL && colorOf(p) == by && ((r.slideMask >> typeOf(p)) & 1)) return true;
+  const Bitboard occupied = ignored == NO_SQUARE ? occupied_ : occupied_ & ~squareBit(ignored);
+  const int b = bitOf(s);
+  // Along each line the nearest piece, if it is the attacker's and moves
+  // toward s that far.
+  for (int i = 0; i < LINE_COUNT; ++i) {
+    const Square x = nearestAlong(occupied, b, i);
+    if (x == NO_SQUARE) continue;
+    const Piece p = cells_[x];
+    if (colorOf(p) != by) continue;
+    const uint32_t mask = x == s + delta(LINES[i].df, LINES[i].dr) ? lineAttacks[by][i].adjacent : lineAttacks[by][i].far;
+    if ((mask >> typeOf(p)) & 1) return true;
+  }
+  for (int i = 0, n = leapRayCount[by]; i < n; ++i) {
+    const Square x = s - leapRays[by][i].delta;
+    const Piece p = x == ignored ? EMPTY : cells_[x];
+    if (p != EMPTY && p != WALL && colorOf(p) == by && ((leapRays[by][i].stepMask >> typeOf(p)) & 1)) return true;
   }
   return fairy_ && fairyKingAttacks(s, by, ignored);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "shogi/bitboard.h"
 #include "shogi/rules.h"
 #include "shogi/types.h"
 
@@ -37,6 +38,8 @@ class Position {
 
   void clear();
   Piece at(Square s) const { return cells_[s]; }
+  // The squares that hold a piece.
+  Bitboard occupied() const { return occupied_; }
   Color sideToMove() const { return side_; }
   Square kingSquare(Color c) const { return king_[c]; }
   int hand(Color c, PieceType t) const { return handCount(hands_[c], t); }
@@ -120,6 +123,7 @@ class Position {
   };
 
   Piece cells_[CELL_COUNT];
+  Bitboard occupied_ = 0;
   PackedHand hands_[2];
   Color side_;
   Square king_[2];

@@ -1,5 +1,7 @@
 #include "shogi/rules.h"
 
+#include "shogi/bitboard.h"
+
 #include <utility>
 
 namespace shogi {
@@ -7,6 +9,10 @@ namespace shogi {
 PieceRules pieceRules[PIECE_TYPE_COUNT];
 AttackRay attackRays[2][MAX_RAYS];
 int attackRayCount[2];
+LineAttack lineAttacks[2][8];
+AttackRay leapRays[2][MAX_RAYS];
+int leapRayCount[2];
+Bitboard lineBeyond[81][LINE_COUNT];
 
 namespace {
 
@@ -97,6 +103,33 @@ void initRules() {
     for (int t = 1; t < PIECE_TYPE_COUNT; ++t) {
       const PieceRules& r = pieceRules[t];
       for (int i = 0; i < r.stepCount; ++i) addRay(c, stepDelta(c, r.steps[i]), PieceType(t), r.steps[i].slide);
+    }
+    leapRayCount[c] = 0;
+    for (LineAttack& l : lineAttacks[c]) l = LineAttack{0, 0};
+    for (int k = 0; k < attackRayCount[c]; ++k) {
+      const AttackRay& ray = attackRays[c][k];
+      int line = 0;
+      // A piece on line i attacks the square toward it, against the line.
+      while (line < LINE_COUNT && delta(-LINES[line].df, -LINES[line].dr) != ray.delta) ++line;
+      if (line == LINE_COUNT) {
+        leapRays[c][leapRayCount[c]++] = ray;
+      } else {
+        lineAttacks[c][line] = LineAttack{ray.stepMask | ray.slideMask, ray.slideMask};
+      }
+    }
+  }
+  initBitboards();
+}
+
+void initBitboards() {
+  for (int b = 0; b < 81; ++b) {
+    for (int i = 0; i < LINE_COUNT; ++i) {
+      Bitboard beyond = 0;
+      int file = b / 9 + 1 + LINES[i].df, rank = b % 9 + 1 + LINES[i].dr;
+      for (; file >= 1 && file <= 9 && rank >= 1 && rank <= 9; file += LINES[i].df, rank += LINES[i].dr) {
+        beyond |= squareBit(square(file, rank));
+      }
+      lineBeyond[b][i] = beyond;
     }
   }
 }

@@ -46,6 +46,17 @@ constexpr int MAX_RAYS = 16;
 extern AttackRay attackRays[2][MAX_RAYS];
 extern int attackRayCount[2];
 
+// The attack tables again, by line out of the attacked square (LINES of
+// bitboard.h): the types of a colour that attack it from the nearest piece
+// along line i when that piece is adjacent, and when it is farther; and the
+// rays no line holds (the knight's leaps).
+struct LineAttack {
+  uint32_t adjacent, far;
+};
+extern LineAttack lineAttacks[2][8];
+extern AttackRay leapRays[2][MAX_RAYS];
+extern int leapRayCount[2];
+
 // The step's delta on the mailbox for a colour (White's moves are Black's
 // turned half round).
 inline int stepDelta(Color c, const PieceRules::Step& s) {

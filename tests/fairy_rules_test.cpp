@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "matesolver/dfpn.h"
 #include "matesolver/helpmate.h"
@@ -293,6 +295,49 @@ TEST(FairyRules, ConditionsAndRules) {
     EXPECT_EQ(rule, row.rule) << row.text;
     EXPECT_EQ(rebirth, row.rebirth) << row.text;
     EXPECT_EQ(matesolver::typeOfName(row.kingName, names), row.kingType) << row.text;
+  }
+}
+
+
+// The set of occupied squares the attack test reads follows the board
+// through every kind of move and its undoing: captures, promotions, drops,
+// and the rebirths that put a piece on a third square or swap two.
+TEST(Occupancy, FollowsTheBoardThroughMovesAndUndo) {
+  auto fromCells = [](const Position& pos) {
+    Bitboard b = 0;
+    for (int file = 1; file <= 9; ++file) {
+      for (int rank = 1; rank <= 9; ++rank) {
+        if (pos.at(square(file, rank)) != EMPTY) b |= squareBit(square(file, rank));
+      }
+    }
+    return b;
+  };
+  const char* start = "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1";
+  for (Rebirth rebirth : {Rebirth::NONE, Rebirth::CIRCE, Rebirth::ANTI_CIRCE, Rebirth::PWC}) {
+    std::mt19937 rng(17 + int(rebirth));
+    for (int game = 0; game < 20; ++game) {
+      Position pos = make(start, rebirth);
+      std::vector<Move> played;
+      for (int ply = 0; ply < 120; ++ply) {
+        MoveList moves;
+        generateLegal(pos, moves);
+        if (moves.size == 0) break;
+        // Captures first now and then, so that hands fill and drops follow.
+        Move m = moves.moves[rng() % moves.size];
+        for (Move c : moves) {
+          if (!c.isDrop() && pos.at(c.to()) != EMPTY && rng() % 2 == 0) m = c;
+        }
+        pos.doMove(m);
+        played.push_back(m);
+        ASSERT_EQ(pos.occupied(), fromCells(pos)) << pos.sfen();
+      }
+      while (!played.empty()) {
+        pos.undoMove(played.back());
+        played.pop_back();
+        ASSERT_EQ(pos.occupied(), fromCells(pos)) << pos.sfen();
+      }
+      EXPECT_EQ(pos.sfen(), Position(make(start, rebirth)).sfen());
+    }
   }
 }
 
