@@ -27,6 +27,7 @@ uint32_t widen(uint32_t second) {
 
 uint64_t tableKey(uint64_t boardKey) { return boardKey | 1; }
 
+
 PackedHand dropUnit(Move m) { return m.isDrop() ? handUnit(m.dropped()) : 0; }
 
 PackedHand handMax(PackedHand a, PackedHand b) {
@@ -137,7 +138,8 @@ TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand att
   const TTEntry* u = spillCluster(key, attacker, defender, bound);
   for (size_t i = 0; i < CLUSTER; ++i) {
     const TTEntry& e = u[i];
-    if (e.key == key && e.state == UNKNOWN && e.attacker == attacker && e.defender == defender && e.depth == bound) {
+    if (e.key == key && e.state == UNKNOWN && e.attacker == attacker && e.defender == defender &&
+        e.depth == bound) {
       result.pn = e.pn;
       result.dn = e.dn;
       result.found = true;
@@ -211,7 +213,8 @@ void TranspositionTable::storeUnknown(uint64_t key, PackedHand attacker, PackedH
   // A board with many unresolved entries (many hands, many bounds) puts
   // further ones in clusters of their own rather than push out its proofs.
   const bool match = std::any_of(c, c + CLUSTER, [&](const TTEntry& x) {
-    return x.key == key && x.state == UNKNOWN && x.attacker == attacker && x.defender == defender && x.depth == bound;
+    return x.key == key && x.state == UNKNOWN && x.attacker == attacker && x.defender == defender &&
+           x.depth == bound;
   });
   const bool spill = !match && unresolvedOf(c, key) >= SPILL_AFTER;
   if (spill) c = const_cast<TTEntry*>(spillCluster(key, attacker, defender, bound));
@@ -568,6 +571,7 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
   // Drops on one square are taken one at a time: the next one joins the
   // search only once those before it are mated (see activateDrops).
   bool dropSeen[CELL_COUNT] = {};
+  const size_t begin = children_.size();
   for (Move r : replies) {
     Child c{};
     c.move = r;
@@ -578,6 +582,15 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
     } else {
       if (r.isDrop()) dropSeen[r.to()] = true;
       initReply(pos, bound, c);
+      // A reply known to escape, whatever the line before, settles the
+      // position: the replies after it need no first look.
+      bool path = false;
+      for (int k = 0; k < c.options; ++k) path = path || c.option[k].pathDependent;
+      if (c.dn() == 0 && !path) {
+        children_.resize(begin);
+        done = Result{INF, 0, 0, false, Move{}};
+        return true;
+      }
     }
     children_.push_back(c);
   }
