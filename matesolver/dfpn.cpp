@@ -360,16 +360,28 @@ MateSearch::Option MateSearch::firstLook(Position& pos, int bound) {
   return Option{1, uint32_t(checks.size), 0, false};
 }
 
+void MateSearch::prefetchChild(Position& pos, Move m, int bound) {
+  // The table's cluster follows the board alone, but in selfmates the key
+  // holds the hands too.
+  if (!selfmate_ && !pos.fairy()) {
+    table_.prefetch(pos.boardKeyAfter(m), 0, 0, bound);
+    return;
+  }
+  pos.doMove(m);
+  table_.prefetch(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), bound);
+  pos.undoMove(m);
+}
+
 uint32_t MateSearch::replyCount(Position& pos) {
   MoveList replies;
   generateReplies(pos, replies);
   // Drops on one square count once: they tend to fall together.
   uint32_t n = 0;
-  bool dropSeen[CELL_COUNT] = {};
+  Bitboard dropSeen = 0;
   for (Move r : replies) {
     if (r.isDrop()) {
-      if (dropSeen[r.to()]) continue;
-      dropSeen[r.to()] = true;
+      if (dropSeen & squareBit(r.to())) continue;
+      dropSeen |= squareBit(r.to());
     }
     ++n;
   }
@@ -448,11 +460,7 @@ bool MateSearch::expandAttacker(Position& pos, int bound, bool root, Result& don
   MoveList checks;
   generateChecks(pos, checks);
   const int childBound = normalise(false, bound - 1);
-  for (Move m : checks) {
-    pos.doMove(m);
-    table_.prefetch(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound);
-    pos.undoMove(m);
-  }
+  for (Move m : checks) prefetchChild(pos, m, childBound);
   for (Move m : checks) {
     if (root && isExcluded(*excluded_, m)) continue;
     pos.doMove(m);
@@ -562,25 +570,21 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
   }
   if (bound >= 2) {
     const int childBound = normalise(true, bound - 1);
-    for (Move r : replies) {
-      pos.doMove(r);
-      table_.prefetch(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), childBound);
-      pos.undoMove(r);
-    }
+    for (Move r : replies) prefetchChild(pos, r, childBound);
   }
   // Drops on one square are taken one at a time: the next one joins the
   // search only once those before it are mated (see activateDrops).
-  bool dropSeen[CELL_COUNT] = {};
+  Bitboard dropSeen = 0;
   const size_t begin = children_.size();
   for (Move r : replies) {
     Child c{};
     c.move = r;
     c.options = 1;
     c.option[0] = Option{1, 1, 0, false};
-    if (r.isDrop() && dropSeen[r.to()]) {
+    if (r.isDrop() && (dropSeen & squareBit(r.to()))) {
       c.delayed = true;
     } else {
-      if (r.isDrop()) dropSeen[r.to()] = true;
+      if (r.isDrop()) dropSeen |= squareBit(r.to());
       initReply(pos, bound, c);
       // A reply known to escape, whatever the line before, settles the
       // position: the replies after it need no first look.

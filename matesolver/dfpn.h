@@ -217,6 +217,8 @@ class MateSearch {
   // ply left no check can mate, else dn = the number of checks. The estimate goes into the table under `bound`, so
   // that the next expansion of the parent finds it there.
   Option firstLook(shogi::Position& pos, int bound);
+  // Starts loading the table's entries of the position after m.
+  void prefetchChild(shogi::Position& pos, shogi::Move m, int bound);
   // The number of replies to a check, drops on one square once.
   uint32_t replyCount(shogi::Position& pos);
   void reset();

@@ -12,10 +12,28 @@ namespace shogi {
 
 using Bitboard = unsigned __int128;
 
-constexpr int bitOf(Square s) { return (fileOf(s) - 1) * 9 + rankOf(s) - 1; }
+namespace detail {
+struct SquareTables {
+  int8_t bit[CELL_COUNT];
+  uint8_t square[81];
+  constexpr SquareTables() : bit(), square() {
+    for (int s = 0; s < CELL_COUNT; ++s) bit[s] = -1;
+    for (int file = 1; file <= 9; ++file) {
+      for (int rank = 1; rank <= 9; ++rank) {
+        const int b = (file - 1) * 9 + rank - 1;
+        bit[shogi::square(file, rank)] = int8_t(b);
+        square[b] = uint8_t(shogi::square(file, rank));
+      }
+    }
+  }
+};
+inline constexpr SquareTables squareTables{};
+}  // namespace detail
+
 // For a square on the board.
+constexpr int bitOf(Square s) { return detail::squareTables.bit[s]; }
 constexpr Bitboard squareBit(Square s) { return Bitboard(1) << bitOf(s); }
-constexpr Square squareOfBit(int b) { return square(b / 9 + 1, b % 9 + 1); }
+constexpr Square squareOfBit(int b) { return detail::squareTables.square[b]; }
 
 inline int lowestBit(Bitboard b) {
   const uint64_t low = uint64_t(b);

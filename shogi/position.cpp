@@ -113,6 +113,16 @@ void Position::setSideToMove(Color c) {
   side_ = c;
 }
 
+uint64_t Position::boardKeyAfter(Move m) const {
+  uint64_t k = boardKey_ ^ zobrist.side;
+  const Square to = m.to();
+  if (m.isDrop()) return k ^ zobrist.piece[to][makePiece(side_, m.dropped())];
+  const Piece p = cells_[m.from()];
+  const Piece moved = m.promotes() ? Piece(p + PROMOTION) : p;
+  k ^= zobrist.piece[m.from()][p] ^ zobrist.piece[to][moved];
+  return cells_[to] == EMPTY ? k : k ^ zobrist.piece[to][cells_[to]];
+}
+
 void Position::doStandardMove(Move m) {
   const Color us = side_;
   const Square to = m.to();

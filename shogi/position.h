@@ -48,6 +48,8 @@ class Position {
 
   // Keys: the board with the side to move, and the whole position.
   uint64_t boardKey() const { return boardKey_; }
+  // The board key after a move, without making it (standard rules only).
+  uint64_t boardKeyAfter(Move m) const;
   uint64_t key() const { return boardKey_ ^ (hands_[BLACK] * 0x9E3779B97F4A7C15ull) ^ (hands_[WHITE] * 0xC2B2AE3D27D4EB4Full); }
 
   // Setting up. A hand count must not exceed HAND_LIMIT.

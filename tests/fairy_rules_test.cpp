@@ -301,7 +301,8 @@ TEST(FairyRules, ConditionsAndRules) {
 
 // The set of occupied squares the attack test reads follows the board
 // through every kind of move and its undoing: captures, promotions, drops,
-// and the rebirths that put a piece on a third square or swap two.
+// and the rebirths that put a piece on a third square or swap two; and the
+// key foreseen for a move is the key the move makes.
 TEST(Occupancy, FollowsTheBoardThroughMovesAndUndo) {
   auto fromCells = [](const Position& pos) {
     Bitboard b = 0;
@@ -327,9 +328,13 @@ TEST(Occupancy, FollowsTheBoardThroughMovesAndUndo) {
         for (Move c : moves) {
           if (!c.isDrop() && pos.at(c.to()) != EMPTY && rng() % 2 == 0) m = c;
         }
+        const uint64_t keyAfter = rebirth == Rebirth::NONE ? pos.boardKeyAfter(m) : 0;
         pos.doMove(m);
         played.push_back(m);
         ASSERT_EQ(pos.occupied(), fromCells(pos)) << pos.sfen();
+        if (rebirth == Rebirth::NONE) {
+          ASSERT_EQ(keyAfter, pos.boardKey()) << usiMove(m);
+        }
       }
       while (!played.empty()) {
         pos.undoMove(played.back());
