@@ -29,6 +29,8 @@ Position& Position::operator=(const Position& other) {
   if (this == &other) return *this;
   std::copy(std::begin(other.cells_), std::end(other.cells_), std::begin(cells_));
   occupied_ = other.occupied_;
+  occupiedBy_[BLACK] = other.occupiedBy_[BLACK];
+  occupiedBy_[WHITE] = other.occupiedBy_[WHITE];
   hands_[BLACK] = other.hands_[BLACK];
   hands_[WHITE] = other.hands_[WHITE];
   side_ = other.side_;
@@ -52,7 +54,7 @@ Position::Position() {
 
 void Position::clear() {
   for (Square s = 0; s < CELL_COUNT; ++s) cells_[s] = onBoard(s) ? EMPTY : WALL;
-  occupied_ = 0;
+  occupied_ = occupiedBy_[BLACK] = occupiedBy_[WHITE] = 0;
   hands_[BLACK] = hands_[WHITE] = 0;
   side_ = BLACK;
   king_[BLACK] = king_[WHITE] = NO_SQUARE;
@@ -67,7 +69,10 @@ void Position::clear() {
 void Position::put(Square s, Piece p) {
   removeAt(s);
   cells_[s] = p;
-  if (p != EMPTY) occupied_ |= squareBit(s);
+  if (p != EMPTY) {
+    occupied_ |= squareBit(s);
+    occupiedBy_[colorOf(p)] |= squareBit(s);
+  }
   boardKey_ ^= zobrist.piece[s][p & 63];
   if (pieceRules[typeOf(p)].royal) king_[colorOf(p)] = s;
   if (typeOf(p) == PAWN) pawnFiles_[colorOf(p)] |= uint16_t(1u << fileOf(s));
@@ -80,6 +85,7 @@ void Position::removeAt(Square s) {
   boardKey_ ^= zobrist.piece[s][p & 63];
   cells_[s] = EMPTY;
   occupied_ &= ~squareBit(s);
+  occupiedBy_[colorOf(p)] &= ~squareBit(s);
   if (king_[colorOf(p)] == s) king_[colorOf(p)] = NO_SQUARE;
   if (typeOf(p) == PAWN) {
     // Under the fairy rules a file may hold two pawns of one side.
@@ -133,6 +139,7 @@ void Position::doStandardMove(Move m) {
     const Piece p = makePiece(us, t);
     cells_[to] = p;
     occupied_ |= squareBit(to);
+    occupiedBy_[us] |= squareBit(to);
     boardKey_ ^= zobrist.piece[to][p];
     if (t == PAWN) pawnFiles_[us] |= uint16_t(1u << fileOf(to));
   } else {
@@ -151,6 +158,8 @@ void Position::doStandardMove(Move m) {
     cells_[from] = EMPTY;
     cells_[to] = moved;
     occupied_ = (occupied_ & ~squareBit(from)) | squareBit(to);
+    occupiedBy_[us] = (occupiedBy_[us] & ~squareBit(from)) | squareBit(to);
+    if (captured != EMPTY) occupiedBy_[~us] &= ~squareBit(to);
     if (king_[us] == from) king_[us] = to;
     if (typeOf(p) == PAWN) {
       pawnFiles_[us] &= uint16_t(~(1u << fileOf(from)));
@@ -174,6 +183,7 @@ void Position::undoStandardMove(Move m) {
     boardKey_ ^= zobrist.piece[to][cells_[to]];
     cells_[to] = EMPTY;
     occupied_ &= ~squareBit(to);
+    occupiedBy_[us] &= ~squareBit(to);
     hands_[us] += handUnit(t);
     if (t == PAWN) pawnFiles_[us] &= uint16_t(~(1u << fileOf(to)));
     return;
@@ -185,7 +195,12 @@ void Position::undoStandardMove(Move m) {
   cells_[from] = p;
   cells_[to] = captured;
   occupied_ |= squareBit(from);
-  if (captured == EMPTY) occupied_ &= ~squareBit(to);
+  occupiedBy_[us] = (occupiedBy_[us] & ~squareBit(to)) | squareBit(from);
+  if (captured == EMPTY) {
+    occupied_ &= ~squareBit(to);
+  } else {
+    occupiedBy_[~us] |= squareBit(to);
+  }
   if (king_[us] == to) king_[us] = from;
   if (typeOf(p) == PAWN) {
     if (!m.promotes()) pawnFiles_[us] &= uint16_t(~(1u << fileOf(to)));
@@ -308,8 +323,12 @@ void Position::undoFairyMove() {
     cells_[u.squares[i]] = u.pieces[i];
     if (u.pieces[i] == EMPTY) {
       occupied_ &= ~squareBit(u.squares[i]);
+      occupiedBy_[BLACK] &= ~squareBit(u.squares[i]);
+      occupiedBy_[WHITE] &= ~squareBit(u.squares[i]);
     } else {
       occupied_ |= squareBit(u.squares[i]);
+      occupiedBy_[colorOf(u.pieces[i])] |= squareBit(u.squares[i]);
+      occupiedBy_[~colorOf(u.pieces[i])] &= ~squareBit(u.squares[i]);
     }
   }
   hands_[BLACK] = u.hands[BLACK];
@@ -336,6 +355,7 @@ bool Position::attackedIgnoring(Square s, Color by, Square ignored) const {
   // Along each line the nearest piece, if it is the attacker's and moves
   // toward s that far.
   for (int i = 0; i < LINE_COUNT; ++i) {
+    if ((lineBeyond[b][i] & occupiedBy_[by]) == 0) continue;  // no attacker on this line at all
     const Square x = nearestAlong(occupied, b, i);
     if (x == NO_SQUARE) continue;
     const Piece p = cells_[x];

@@ -40,6 +40,7 @@ class Position {
   Piece at(Square s) const { return cells_[s]; }
   // The squares that hold a piece.
   Bitboard occupied() const { return occupied_; }
+  Bitboard occupied(Color c) const { return occupiedBy_[c]; }
   Color sideToMove() const { return side_; }
   Square kingSquare(Color c) const { return king_[c]; }
   int hand(Color c, PieceType t) const { return handCount(hands_[c], t); }
@@ -126,6 +127,7 @@ class Position {
 
   Piece cells_[CELL_COUNT];
   Bitboard occupied_ = 0;
+  Bitboard occupiedBy_[2] = {0, 0};
   PackedHand hands_[2];
   Color side_;
   Square king_[2];
