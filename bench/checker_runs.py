@@ -20,7 +20,8 @@ Example, from the repository (after a Release build in build/):
     bench/checker_runs.py --build build ../shared/data/tsume/classic_solutions.tsv --skip 30 --count 60
 
 --baseline DIR runs the programs of a second build on each problem right
-after the first one and prints both times and their ratio.
+after the first one and prints both times and their ratio, and the
+baseline's status and verdict where they differ.
 """
 import argparse
 import glob
@@ -94,6 +95,7 @@ def main():
     problems = read_problems(args.table)[args.skip:args.skip + args.count]
     builds = [args.build] + ([args.baseline] if args.baseline else [])
     totals = [0.0 for _ in builds]
+    differing = []
     print("%-10s %5s %6s  %-44s %8s %6s %8s %8s" % ("id", "plies", "status", "verdict", "seconds", "checks",
                                                    "slowest", "seconds") + ("  baseline  ratio" if args.baseline else ""))
     for problem in problems:
@@ -105,12 +107,14 @@ def main():
                                                            "#%d" % slowest, slowest_time)
         if args.baseline:
             line += "  %8.2f  %5.2f" % (results[1][2], results[1][2] / whole if whole > 0 else 0)
-            if results[1][0] != status:
-                line += "  (baseline status %d)" % results[1][0]
+            if results[1][0] != status or results[1][1] != verdict:
+                differing.append(problem[0])
+                line += "  (baseline: status %d, %s)" % (results[1][0], results[1][1])
         print(line, flush=True)
     summary = "%d problems: %.1f s" % (len(problems), totals[0])
     if args.baseline:
         summary += ", baseline %.1f s, baseline / this %.2f" % (totals[1], totals[1] / totals[0] if totals[0] else 0)
+        summary += "; verdicts differ on %d (%s)" % (len(differing), " ".join(differing)) if differing else "; the same verdicts"
     print(summary)
 
 

@@ -379,7 +379,7 @@ uint32_t MateSearch::replyCount(Position& pos) {
   generateReplies(pos, replies);
   // Drops on one square count once: they tend to fall together.
   uint32_t n = 0;
-  Bitboard dropSeen = 0;
+  Bitboard dropSeen;
   for (Move r : replies) {
     if (r.isDrop()) {
       if (dropSeen & squareBit(r.to())) continue;
@@ -576,7 +576,7 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
   }
   // Drops on one square are taken one at a time: the next one joins the
   // search only once those before it are mated (see activateDrops).
-  Bitboard dropSeen = 0;
+  Bitboard dropSeen;
   const size_t begin = children_.size();
   for (Move r : replies) {
     Child c{};

@@ -214,8 +214,9 @@ class MateSearch {
   }
   // A first estimate of a position at the attacker's turn: proven when a
   // check mates at once, disproven when there is no check or when with one
-  // ply left no check can mate, else dn = the number of checks. The estimate goes into the table under `bound`, so
-  // that the next expansion of the parent finds it there.
+  // ply left no check can mate, else dn = the number of checks. The
+  // estimate goes into the table under `bound`, so that the next expansion
+  // of the parent finds it there.
   Option firstLook(shogi::Position& pos, int bound);
   // Starts loading the table's entries of the position after m.
   void prefetchChild(shogi::Position& pos, shogi::Move m, int bound);

@@ -10,7 +10,28 @@
 
 namespace shogi {
 
-using Bitboard = unsigned __int128;
+// 81 bits in two words (no 128-bit integer on every target we build for).
+struct Bitboard {
+  uint64_t low = 0, high = 0;  // bits 0 to 63, 64 to 80
+  constexpr Bitboard() = default;
+  constexpr Bitboard(uint64_t l, uint64_t h) : low(l), high(h) {}
+  constexpr explicit operator bool() const { return (low | high) != 0; }
+  constexpr bool test(int b) const { return ((b < 64 ? low >> b : high >> (b - 64)) & 1) != 0; }
+  constexpr bool operator==(const Bitboard&) const = default;
+  constexpr Bitboard operator&(Bitboard o) const { return {low & o.low, high & o.high}; }
+  constexpr Bitboard operator|(Bitboard o) const { return {low | o.low, high | o.high}; }
+  constexpr Bitboard operator~() const { return {~low, ~high}; }
+  constexpr Bitboard& operator&=(Bitboard o) { return *this = *this & o; }
+  constexpr Bitboard& operator|=(Bitboard o) { return *this = *this | o; }
+  // Takes out the lowest bit.
+  constexpr void clearLowest() {
+    if (low != 0) {
+      low &= low - 1;
+    } else {
+      high &= high - 1;
+    }
+  }
+};
 
 namespace detail {
 struct SquareTables {
@@ -32,17 +53,15 @@ inline constexpr SquareTables squareTables{};
 
 // For a square on the board.
 constexpr int bitOf(Square s) { return detail::squareTables.bit[s]; }
-constexpr Bitboard squareBit(Square s) { return Bitboard(1) << bitOf(s); }
+constexpr Bitboard squareBit(Square s) {
+  const int b = bitOf(s);
+  return b < 64 ? Bitboard{uint64_t(1) << b, 0} : Bitboard{0, uint64_t(1) << (b - 64)};
+}
 constexpr Square squareOfBit(int b) { return detail::squareTables.square[b]; }
 
-inline int lowestBit(Bitboard b) {
-  const uint64_t low = uint64_t(b);
-  return low != 0 ? __builtin_ctzll(low) : 64 + __builtin_ctzll(uint64_t(b >> 64));
-}
-inline int highestBit(Bitboard b) {
-  const uint64_t high = uint64_t(b >> 64);
-  return high != 0 ? 127 - __builtin_clzll(high) : 63 - __builtin_clzll(uint64_t(b));
-}
+// For a set with a bit.
+inline int lowestBit(Bitboard b) { return b.low != 0 ? __builtin_ctzll(b.low) : 64 + __builtin_ctzll(b.high); }
+inline int highestBit(Bitboard b) { return b.high != 0 ? 127 - __builtin_clzll(b.high) : 63 - __builtin_clzll(b.low); }
 
 // The eight lines out of a square: their steps on the mailbox, and whether
 // the bit numbers grow along them (the nearest piece is then the lowest bit).
@@ -61,7 +80,7 @@ extern Bitboard lineBeyond[81][LINE_COUNT];
 // NO_SQUARE for none.
 inline Square nearestAlong(Bitboard occupied, int b, int i) {
   const Bitboard on = lineBeyond[b][i] & occupied;
-  if (on == 0) return NO_SQUARE;
+  if (!on) return NO_SQUARE;
   return squareOfBit(LINES[i].growing ? lowestBit(on) : highestBit(on));
 }
 

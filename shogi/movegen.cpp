@@ -428,7 +428,7 @@ void generateChecks(Position& pos, MoveList& list) {
   auto attacksKingFrom = [&](PieceType t, Square to) {
     if (!filled[t]) {
       filled[t] = true;
-      Bitboard from = 0;
+      Bitboard from;
       const PieceRules& r = pieceRules[t];
       for (int i = 0; i < r.stepCount; ++i) {
         const int d = stepDelta(us, r.steps[i]);
@@ -439,13 +439,13 @@ void generateChecks(Position& pos, MoveList& list) {
       }
       attackFrom[t] = from;
     }
-    return ((attackFrom[t] >> bitOf(to)) & 1) != 0;
+    return attackFrom[t].test(bitOf(to));
   };
 
   // Board moves that check directly or uncover a check. A piece that moves
   // a step at a time can only check from near the king.
   const int kingFile = fileOf(king), kingRank = rankOf(king);
-  for (Bitboard pieces = pos.occupied(); pieces != 0; pieces &= pieces - 1) {
+  for (Bitboard pieces = pos.occupied(); pieces; pieces.clearLowest()) {
     {
       const Square from = squareOfBit(lowestBit(pieces));
       const int file = fileOf(from), rank = rankOf(from);

@@ -54,7 +54,7 @@ Position::Position() {
 
 void Position::clear() {
   for (Square s = 0; s < CELL_COUNT; ++s) cells_[s] = onBoard(s) ? EMPTY : WALL;
-  occupied_ = occupiedBy_[BLACK] = occupiedBy_[WHITE] = 0;
+  occupied_ = occupiedBy_[BLACK] = occupiedBy_[WHITE] = Bitboard{};
   hands_[BLACK] = hands_[WHITE] = 0;
   side_ = BLACK;
   king_[BLACK] = king_[WHITE] = NO_SQUARE;
@@ -355,7 +355,7 @@ bool Position::attackedIgnoring(Square s, Color by, Square ignored) const {
   // Along each line the nearest piece, if it is the attacker's and moves
   // toward s that far.
   for (int i = 0; i < LINE_COUNT; ++i) {
-    if ((lineBeyond[b][i] & occupiedBy_[by]) == 0) continue;  // no attacker on this line at all
+    if (!(lineBeyond[b][i] & occupiedBy_[by])) continue;  // no attacker on this line at all
     const Square x = nearestAlong(occupied, b, i);
     if (x == NO_SQUARE) continue;
     const Piece p = cells_[x];

@@ -38,7 +38,7 @@ class Position {
 
   void clear();
   Piece at(Square s) const { return cells_[s]; }
-  // The squares that hold a piece.
+  // The squares that hold a piece, and those that hold a piece of colour c.
   Bitboard occupied() const { return occupied_; }
   Bitboard occupied(Color c) const { return occupiedBy_[c]; }
   Color sideToMove() const { return side_; }
@@ -126,8 +126,8 @@ class Position {
   };
 
   Piece cells_[CELL_COUNT];
-  Bitboard occupied_ = 0;
-  Bitboard occupiedBy_[2] = {0, 0};
+  Bitboard occupied_;
+  Bitboard occupiedBy_[2];
   PackedHand hands_[2];
   Color side_;
   Square king_[2];

@@ -124,7 +124,7 @@ void initRules() {
 void initBitboards() {
   for (int b = 0; b < 81; ++b) {
     for (int i = 0; i < LINE_COUNT; ++i) {
-      Bitboard beyond = 0;
+      Bitboard beyond;
       int file = b / 9 + 1 + LINES[i].df, rank = b % 9 + 1 + LINES[i].dr;
       for (; file >= 1 && file <= 9 && rank >= 1 && rank <= 9; file += LINES[i].df, rank += LINES[i].dr) {
         beyond |= squareBit(square(file, rank));

@@ -306,7 +306,7 @@ TEST(FairyRules, ConditionsAndRules) {
 TEST(Occupancy, FollowsTheBoardThroughMovesAndUndo) {
   // All pieces, Black's and White's, as the cells hold them.
   auto fromCells = [](const Position& pos) {
-    std::vector<Bitboard> b(3, 0);
+    std::vector<Bitboard> b(3);
     for (int file = 1; file <= 9; ++file) {
       for (int rank = 1; rank <= 9; ++rank) {
         const Piece p = pos.at(square(file, rank));
