@@ -135,7 +135,7 @@ TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand att
     }
   }
   if (result.found || unresolved < SPILL_AFTER) return result;
-  const TTEntry* u = spillCluster(key, attacker, defender, bound);
+  const TTEntry* u = cluster(spillKey(key, attacker, defender, bound));
   for (size_t i = 0; i < CLUSTER; ++i) {
     const TTEntry& e = u[i];
     if (e.key == key && e.state == UNKNOWN && e.attacker == attacker && e.defender == defender &&
@@ -155,16 +155,15 @@ int TranspositionTable::unresolvedOf(const TTEntry* c, uint64_t key) {
   return n;
 }
 
-const TTEntry* TranspositionTable::spillCluster(uint64_t key, PackedHand attacker, PackedHand defender,
-                                                int bound) const {
+uint64_t TranspositionTable::spillKey(uint64_t key, PackedHand attacker, PackedHand defender, int bound) {
   uint64_t h = key ^ ((uint64_t(attacker) << 32 | defender) * 0x9E3779B97F4A7C15ull) ^
                (uint64_t(uint16_t(bound)) * 0xD6E8FEB86659FD93ull);
   h ^= h >> 31;
   h *= 0xBF58476D1CE4E5B9ull;
-  return cluster(h ^ (h >> 29));
+  return h ^ (h >> 29);
 }
 
-void TranspositionTable::prefetch(uint64_t key, PackedHand, PackedHand, int) const {
+void TranspositionTable::prefetch(uint64_t key) const {
   // The cluster's first line only: a node prefetches for all its children
   // at once, and more lines each would keep the memory queue full (measured
   // slower); the probe loads the rest.
@@ -219,7 +218,7 @@ void TranspositionTable::storeUnknown(uint64_t key, PackedHand attacker, PackedH
            x.depth == bound;
   });
   const bool spill = !match && unresolvedOf(c, key) >= SPILL_AFTER;
-  if (spill) c = const_cast<TTEntry*>(spillCluster(key, attacker, defender, bound));
+  if (spill) c = cluster(spillKey(key, attacker, defender, bound));
   TTEntry& e = slotFor(c, key, attacker, defender, UNKNOWN, bound);
   e = TTEntry{key, attacker, defender, pn, dn, 0, int16_t(bound), UNKNOWN, workLog(work)};
 }
@@ -238,7 +237,7 @@ void TranspositionTable::forgetUnknown(uint64_t key, PackedHand attacker, Packed
     }
   };
   forget(c);
-  if (spilled) forget(const_cast<TTEntry*>(spillCluster(key, attacker, defender, bound)));
+  if (spilled) forget(cluster(spillKey(key, attacker, defender, bound)));
 }
 
 size_t TranspositionTable::used() const {
@@ -362,15 +361,15 @@ MateSearch::Option MateSearch::firstLook(Position& pos, int bound) {
   return Option{1, uint32_t(checks.size), 0, false};
 }
 
-void MateSearch::prefetchChild(Position& pos, Move m, int bound) {
+void MateSearch::prefetchChild(Position& pos, Move m) {
   // The table's cluster follows the board alone, but in selfmates the key
   // holds the hands too.
   if (!selfmate_ && !pos.fairy()) {
-    table_.prefetch(pos.boardKeyAfter(m), 0, 0, bound);
+    table_.prefetch(pos.boardKeyAfter(m));
     return;
   }
   pos.doMove(m);
-  table_.prefetch(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), bound);
+  table_.prefetch(keyOf(pos));
   pos.undoMove(m);
 }
 
@@ -462,7 +461,7 @@ bool MateSearch::expandAttacker(Position& pos, int bound, bool root, Result& don
   MoveList checks;
   generateChecks(pos, checks);
   const int childBound = normalise(false, bound - 1);
-  for (Move m : checks) prefetchChild(pos, m, childBound);
+  for (Move m : checks) prefetchChild(pos, m);
   for (Move m : checks) {
     if (root && isExcluded(*excluded_, m)) continue;
     pos.doMove(m);
@@ -571,8 +570,7 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
     }
   }
   if (bound >= 2) {
-    const int childBound = normalise(true, bound - 1);
-    for (Move r : replies) prefetchChild(pos, r, childBound);
+    for (Move r : replies) prefetchChild(pos, r);
   }
   // Drops on one square are taken one at a time: the next one joins the
   // search only once those before it are mated (see activateDrops).

@@ -67,7 +67,7 @@ class TranspositionTable {
   Probe probe(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound) const;
   // Starts loading what probe will read, so that the probes of a node's
   // children wait for memory together rather than one after another.
-  void prefetch(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound) const;
+  void prefetch(uint64_t key) const;
   void storeProven(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int length,
                    shogi::Move best, uint32_t work);
   void storeDisproven(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound,
@@ -89,7 +89,7 @@ class TranspositionTable {
   // probe looks too.
   static constexpr int SPILL_AFTER = 4;
   static int unresolvedOf(const TTEntry* c, uint64_t key);
-  const TTEntry* spillCluster(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound) const;
+  static uint64_t spillKey(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound);
   TTEntry* cluster(uint64_t key) { return &entries_[((key >> 16) & mask_) * CLUSTER]; }
   const TTEntry* cluster(uint64_t key) const { return &entries_[((key >> 16) & mask_) * CLUSTER]; }
   TTEntry& slotFor(TTEntry* c, uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, uint8_t state,
@@ -219,7 +219,7 @@ class MateSearch {
   // of the parent finds it there.
   Option firstLook(shogi::Position& pos, int bound);
   // Starts loading the table's entries of the position after m.
-  void prefetchChild(shogi::Position& pos, shogi::Move m, int bound);
+  void prefetchChild(shogi::Position& pos, shogi::Move m);
   // The number of replies to a check, drops on one square once.
   uint32_t replyCount(shogi::Position& pos);
   void reset();
