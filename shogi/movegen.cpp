@@ -266,8 +266,7 @@ void addMovesTo(const Position& pos, Color c, Square to, Square king, MoveList& 
     if (x == NO_SQUARE || x == king) continue;
     const Piece p = pos.at(x);
     if (colorOf(p) != c) continue;
-    const uint32_t mask = x == to + delta(LINES[i].df, LINES[i].dr) ? lineAttacks[c][i].adjacent : lineAttacks[c][i].far;
-    if ((mask >> typeOf(p)) & 1) addBoardMove(list, c, typeOf(p), x, to);
+    if ((lineAttackers(c, i, to, x) >> typeOf(p)) & 1) addBoardMove(list, c, typeOf(p), x, to);
   }
   for (int i = 0; i < leapRayCount[c]; ++i) {
     const Square x = to - leapRays[c][i].delta;
@@ -302,12 +301,11 @@ bool generateEvasions(Position& pos, MoveList& list, bool first) {
     if (x == NO_SQUARE) continue;
     const Piece p = pos.at(x);
     if (colorOf(p) != them) continue;
-    const int d = delta(LINES[i].df, LINES[i].dr);
-    const bool adjacent = x == king + d;
-    if (!(((adjacent ? lineAttacks[them][i].adjacent : lineAttacks[them][i].far) >> typeOf(p)) & 1)) continue;
+    if (!((lineAttackers(them, i, king, x) >> typeOf(p)) & 1)) continue;
     ++checkers;
     checker = x;
-    if (!adjacent) {
+    const int d = delta(LINES[i].df, LINES[i].dr);
+    if (x != king + d) {
       betweenCount = 0;
       for (Square y = king + d; y != x; y += d) between[betweenCount++] = y;
     }

@@ -360,8 +360,7 @@ bool Position::attackedIgnoring(Square s, Color by, Square ignored) const {
     if (x == NO_SQUARE) continue;
     const Piece p = cells_[x];
     if (colorOf(p) != by) continue;
-    const uint32_t mask = x == s + delta(LINES[i].df, LINES[i].dr) ? lineAttacks[by][i].adjacent : lineAttacks[by][i].far;
-    if ((mask >> typeOf(p)) & 1) return true;
+    if ((lineAttackers(by, i, s, x) >> typeOf(p)) & 1) return true;
   }
   for (int i = 0, n = leapRayCount[by]; i < n; ++i) {
     const Square x = s - leapRays[by][i].delta;
