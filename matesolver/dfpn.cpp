@@ -16,7 +16,14 @@ constexpr uint32_t INF = INFINITE_PN;
 // The largest bound an entry can hold: a disproof under it holds for every bound.
 constexpr int MAX_BOUND = INT16_MAX;
 
-uint32_t add(uint32_t a, uint32_t b) { return std::min<uint64_t>(uint64_t(a) + b, INF); }
+// Infinite only for a proof or disproof: a sum of finite numbers stops just
+// below it, so that a position whose numbers have grown that large (long
+// lines count shared positions many times over) is still searched.
+constexpr uint32_t LARGEST = INF - 1;
+uint32_t add(uint32_t a, uint32_t b) {
+  if (a >= INF || b >= INF) return INF;
+  return std::min<uint64_t>(uint64_t(a) + b, LARGEST);
+}
 
 // A threshold a little above the second-best value, so that the search
 // does not switch back and forth between two children of equal promise.
@@ -306,7 +313,7 @@ Interposition interpositionSquares(const Position& pos) {
 // ---------------------------------------------------------------------------
 // The search
 
-MateSearch::MateSearch(size_t megabytes) : table_(megabytes) { children_.reserve(1 << 16); }
+MateSearch::MateSearch(size_t megabytes) : lines_(1 << 17), table_(megabytes) { children_.reserve(1 << 16); }
 
 void MateSearch::checkLimits() {
   if (nodes < nextLimitCheck_) return;
@@ -454,6 +461,9 @@ bool MateSearch::futileTestPosition(const Position& pos, Move drop, Square check
 MateSearch::Option MateSearch::probe(const Position& pos, int bound) const {
   if (isCheckPosition(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE))) return Option{INF, 0, 0, true, 0, true};
   const TranspositionTable::Probe e = table_.probe(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), bound);
+  if (e.state == TranspositionTable::UNKNOWN && e.found && lines_.disproven(LineTable::step(line_, pos.key()), bound)) {
+    return Option{INF, 0, 0, true, 0, true};
+  }
   return Option{e.pn, e.dn, e.length, false, e.proofHand, e.found};
 }
 
@@ -617,6 +627,10 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
     if (e.state == TranspositionTable::DISPROVEN) return Result{INF, 0, 0, false, Move{}};
   }
   if (onPath(key, attacker, defender)) return Result{INF, 0, 0, true, Move{}};
+  const uint64_t outerLine = line_;
+  const uint64_t line = LineTable::step(line_, pos.key());
+  if (!root && lines_.disproven(line, bound)) return Result{INF, 0, 0, true, Move{}};
+  line_ = line;
   ++nodes;
   checkLimits();
   const uint64_t startNodes = nodes;
@@ -753,6 +767,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
     }
   }
   children_.resize(begin);
+  line_ = outerLine;
 
   if (!root) {
     const uint32_t work = uint32_t(std::min<uint64_t>(nodes - startNodes + 1, UINT32_MAX));
@@ -763,6 +778,8 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
       if (!result.pathDependent) {
         table_.storeDisproven(key, attacker, defender, bound, work);
         table_.forgetUnknown(key, attacker, defender, bound);
+      } else {
+        lines_.store(line, bound);
       }
     } else {
       table_.storeUnknown(key, attacker, defender, bound, result.pn, result.dn, work);
@@ -776,6 +793,8 @@ MateSearch::Result MateSearch::solve(Position& pos, bool attackerToMove, int bou
   outerPath.swap(path_);  // a line of its own
   const std::vector<Move>* outerExcluded = excluded_;
   excluded_ = &excluded;
+  const uint64_t outerLine = line_;
+  line_ = LineTable::start(!excluded.empty());
   // A copy: a search that a limit stops leaves it in the middle of a line.
   Position work = pos;
   Result r;
@@ -783,11 +802,15 @@ MateSearch::Result MateSearch::solve(Position& pos, bool attackerToMove, int bou
     r = search(work, attackerToMove, bound, INF, INF, !excluded.empty());
   } while (r.pn != 0 && r.dn != 0);
   excluded_ = outerExcluded;
+  line_ = outerLine;
   path_.swap(outerPath);
   return r;
 }
 
 void MateSearch::setCheckPosition(const Position& pos) {
+  // Lines through the check position end there now: what was found on them
+  // before no longer holds.
+  lines_.clear();
   checkPositionSet_ = true;
   checkBoard_ = keyOf(pos);
   checkAttacker_ = pos.packedHand(BLACK);

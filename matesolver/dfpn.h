@@ -17,12 +17,14 @@
 // with the same board whose attacker holds at least those. A proof is valid
 // for every bound at least its length, a disproof for every bound at most
 // the one it was made with. A position that repeats in a line ends that
-// line without mate; results that depend on such a cut-off are not stored.
+// line without mate; results that depend on such a cut-off are kept for
+// their own line only (LineTable).
 // A step check's own position is on every line it searches: a detour that
 // comes back to it ends there, whatever the line did before.
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -102,6 +104,40 @@ class TranspositionTable {
   TTEntry* entries_ = nullptr;  // in memory_, each cluster aligned to its size
   size_t count_ = 0;
   uint64_t mask_;
+};
+
+// Disproofs that rest on a repetition cut-off hold for the line they were
+// made on only. They are kept under a key of the whole line from the root
+// (each position on it, hands and side to move included, in order), so that
+// a search that comes back along the same line finds them again instead of
+// searching down to the repetition once more. One slot per key: a lost
+// entry only costs a search.
+class LineTable {
+ public:
+  explicit LineTable(size_t slots) : slots_(std::bit_ceil(std::max<size_t>(slots, 1))) {}
+  // The line of a search's root position, before the root itself is added:
+  // a root whose moves are partly excluded repeats only exactly, so its
+  // lines are lines of their own.
+  static uint64_t start(bool exactRoot) { return exactRoot ? 0x5BE0CD19137E2179ull : 0x1F83D9ABFB41BD6Bull; }
+  // The line extended by one position (Position::key()).
+  static uint64_t step(uint64_t line, uint64_t positionKey) {
+    const uint64_t h = (line ^ positionKey) * 0x9E3779B97F4A7C15ull;
+    return h ^ (h >> 29);
+  }
+  void store(uint64_t line, int bound) { slots_[line & (slots_.size() - 1)] = Slot{line, bound}; }
+  // No mate within `bound` along this line: one was disproven within at least as much.
+  bool disproven(uint64_t line, int bound) const {
+    const Slot& e = slots_[line & (slots_.size() - 1)];
+    return e.line == line && e.bound >= bound;
+  }
+  void clear() { std::fill(slots_.begin(), slots_.end(), Slot{}); }
+
+ private:
+  struct Slot {
+    uint64_t line = 0;
+    int32_t bound = -1;
+  };
+  std::vector<Slot> slots_;
 };
 
 // When a search must stop, and whether it shows its progress.
@@ -247,6 +283,9 @@ class MateSearch {
   }
   // Selfmates: whether the defender's reply just played mates the attacker.
   static bool attackerMated(shogi::Position& pos) { return shogi::isCheckmated(pos); }
+
+  LineTable lines_;
+  uint64_t line_ = 0;  // the key of the line down to the node being expanded
 
   bool selfmate_ = false;
   TranspositionTable table_;

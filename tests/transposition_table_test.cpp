@@ -3,6 +3,11 @@
 // do not push each other out.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include "matesolver/dfpn.h"
 
 namespace {
@@ -149,6 +154,79 @@ TEST(TranspositionTable, ManyUnresolvedEntriesKeepTheBoardsResults) {
   table.forgetUnknown(kBoard, R + 11 * P, S, 13);
   EXPECT_FALSE(table.probe(kBoard, R + 11 * P, S, 13).found);
   EXPECT_TRUE(table.probe(kBoard, R + 11 * P, S, 11).found);
+}
+
+// A disproof that rests on a repetition cut-off, stored for one line (a
+// root and the positions after it, in order) within 11 plies.
+TEST(LineTable, ARepetitionDisproofServesItsOwnLineAndShorterBoundsOnly) {
+  using matesolver::LineTable;
+  constexpr uint64_t A = 0x1234567890ABCDEFull, B = 0x0FEDCBA987654321ull, C = 0x5555AAAA3333CCCCull;
+  auto lineOf = [](bool exactRoot, std::initializer_list<uint64_t> positions) {
+    uint64_t line = LineTable::start(exactRoot);
+    for (uint64_t p : positions) line = LineTable::step(line, p);
+    return line;
+  };
+  LineTable lines(1 << 10);
+  lines.store(lineOf(false, {A, B, C}), 11);
+  struct Row {
+    const char* what;
+    uint64_t line;
+    int bound;
+    bool disproven;
+  };
+  const Row rows[] = {
+      {"the same line and bound", lineOf(false, {A, B, C}), 11, true},
+      {"a shorter bound", lineOf(false, {A, B, C}), 5, true},
+      {"a longer bound", lineOf(false, {A, B, C}), 13, false},
+      {"the same position reached from another root", lineOf(false, {B, C}), 11, false},
+      {"the same positions in another order", lineOf(false, {B, A, C}), 11, false},
+      {"one more position on the line", lineOf(false, {A, B, A, C}), 11, false},
+      {"the same line from a root with excluded moves", lineOf(true, {A, B, C}), 11, false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(lines.disproven(row.line, row.bound), row.disproven) << row.what;
+  lines.clear();
+  EXPECT_FALSE(lines.disproven(lineOf(false, {A, B, C}), 11));
+}
+
+// One search asked about many positions and bounds in turn, its tables
+// filling with proofs, disproofs and repetition disproofs of every earlier
+// question, answers each as a fresh search does.
+TEST(MateSearch, EarlierQuestionsDoNotChangeLaterAnswers) {
+  std::ifstream csv(std::string(DATA_DIR) + "/classic_zukou_musou.csv");
+  ASSERT_TRUE(csv) << DATA_DIR;
+  std::string row;
+  std::getline(csv, row);
+  struct Question {
+    std::string sfen;
+    int bound;
+  };
+  std::vector<Question> questions;
+  while (std::getline(csv, row)) {
+    std::vector<std::string> fields;
+    std::stringstream in(row);
+    for (std::string f; std::getline(in, f, ',');) fields.push_back(f);
+    ASSERT_GE(fields.size(), 5u) << row;
+    const int plies = std::stoi(fields[4]);
+    if (plies > 11) continue;
+    // The recorded length and two less: mates and positions that repeat
+    // without one.
+    for (int bound : {plies - 2, plies}) questions.push_back({fields[3], bound});
+  }
+  ASSERT_GE(questions.size(), 10u);
+  matesolver::MateSearch shared(4);
+  int mates = 0;
+  for (const Question& q : questions) {
+    shogi::Position pos;
+    ASSERT_TRUE(pos.setSfen(q.sfen, nullptr)) << q.sfen;
+    matesolver::MateSearch fresh(4);
+    shogi::Position copy = pos;
+    const bool expected = fresh.attackerMates(copy, q.bound);
+    EXPECT_EQ(shared.attackerMates(pos, q.bound), expected) << q.sfen << " within " << q.bound;
+    mates += expected;
+  }
+  // Both answers occur.
+  EXPECT_GT(mates, 0);
+  EXPECT_LT(mates, int(questions.size()));
 }
 
 }  // namespace
