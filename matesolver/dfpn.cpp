@@ -322,6 +322,7 @@ void MateSearch::checkLimits() {
 }
 
 bool MateSearch::onPath(uint64_t board, PackedHand attacker, PackedHand defender) const {
+  if (pathBoards_[pathSlot(board)] == 0) return false;
   for (const PathEntry& e : path_) {
     if (e.board != board) continue;
     if (e.exactOnly ? (e.attacker == attacker && e.defender == defender)
@@ -645,6 +646,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
 
   if (!finished) {
     path_.push_back(PathEntry{key, attacker, defender, root});
+    ++pathBoards_[pathSlot(key)];
     for (;;) {
       if (!attackerToMove) activateDrops(pos, bound, begin);
       uint32_t pn, dn;
@@ -722,6 +724,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
       children_[best].option[o] = Option{r.pn, r.dn, r.length, r.pathDependent, r.proofHand};
     }
     path_.pop_back();
+    --pathBoards_[pathSlot(key)];
 
     if (result.pn == 0) {
       if (attackerToMove) {
@@ -825,6 +828,7 @@ void MateSearch::setSelfmate(bool on) {
 void MateSearch::reset() {
   children_.clear();
   path_.clear();
+  pathBoards_.fill(0);
 }
 
 bool MateSearch::attackerMates(Position& pos, int bound, const std::vector<Move>& excluded) {

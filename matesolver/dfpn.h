@@ -24,6 +24,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <csignal>
 #include <cstdint>
@@ -295,6 +296,11 @@ class MateSearch {
   shogi::PackedHand checkAttacker_ = 0, checkDefender_ = 0;
   std::vector<Child> children_;  // a stack: each search frame owns a range
   std::vector<PathEntry> path_;
+  // How many positions of each slot of boards are on the path (the lines of
+  // enclosing searches included): a board whose slot holds none is not on
+  // it, without a look along a line that may be a thousand plies long.
+  static size_t pathSlot(uint64_t board) { return (board >> 40) & 1023; }
+  std::array<uint32_t, 1024> pathBoards_{};
   uint64_t nextLimitCheck_ = 0;
 };
 
