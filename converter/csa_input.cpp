@@ -119,6 +119,7 @@ bool readCsa(const std::string& text, Problem& problem, InputError* error) {
             }
             const PieceType t = typeOfCode(code);
             if (t < PAWN || t > ROOK) return fail(st.line, "\"" + code + "\" cannot be held in hand");
+            if (pos.hand(side, t) == HAND_LIMIT[t]) return fail(st.line, "more pieces in hand than the set has");
             hands.stated[side] = true;
             pos.setHand(side, t, pos.hand(side, t) + 1);
           } else {
@@ -146,7 +147,7 @@ bool readCsa(const std::string& text, Problem& problem, InputError* error) {
           pos.removeAt(sq);
         }
       } else {
-        return fail(st.line, "cannot read \"" + s + "\"");
+        return fail(st.line, "cannot read \"" + quoted(s) + "\"");
       }
       continue;
     }
@@ -186,7 +187,7 @@ bool readCsa(const std::string& text, Problem& problem, InputError* error) {
       moves.push_back(m);
       continue;
     }
-    return fail(st.line, "cannot read \"" + s + "\"");
+    return fail(st.line, "cannot read \"" + quoted(s) + "\"");
   }
   if (!started) {
     if (!boardSeen) return fail(0, "no position (P1 to P9, or P+ / P-)");

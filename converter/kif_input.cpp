@@ -126,12 +126,12 @@ bool readHand(const std::u32string& value, Position& pos, Color side, std::strin
     }
     const PieceType t = pieceAt(v, at);
     if (t < PAWN || t > ROOK) {
-      *why = "cannot read the hand \"" + encode(v) + "\"";
+      *why = "cannot read the hand \"" + quoted(encode(v)) + "\"";
       return false;
     }
     const int n = countAt(v, at);
-    if (pos.hand(side, t) + n > 18) {
-      *why = "too many pieces in hand";
+    if (pos.hand(side, t) + n > HAND_LIMIT[t]) {
+      *why = "more pieces in hand than the set has";
       return false;
     }
     pos.setHand(side, t, pos.hand(side, t) + n);
@@ -372,15 +372,16 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
         }
         const size_t begin = at;
         const bool black = l[at] == U'▲' || l[at] == U'☗';
-        if (!black && l[at] != U'△' && l[at] != U'☖') return fail(line, "cannot read \"" + encode(l.substr(at)) + "\"");
+        if (!black && l[at] != U'△' && l[at] != U'☖') {
+          return fail(line, "cannot read \"" + quoted(encode(l.substr(at))) + "\"");
+        }
         ++at;
         std::string why;
         const Move m = readKi2Move(pos, l, at, previous, &why);
         const std::string written = encode(l.substr(begin, at - begin));
-        if (m.isNull()) return fail(line, "move " + std::to_string(moves.size() + 1) + " \"" + written + "\": " + why);
-        if ((pos.sideToMove() == BLACK) != black) {
-          return fail(line, "move " + std::to_string(moves.size() + 1) + " \"" + written + "\": not the side to move");
-        }
+        const std::string move = "move " + std::to_string(moves.size() + 1) + " \"" + quoted(written) + "\": ";
+        if (m.isNull()) return fail(line, move + why);
+        if ((pos.sideToMove() == BLACK) != black) return fail(line, move + "not the side to move");
         pos.doMove(m);
         moves.push_back(m);
         previous = m.to();
@@ -393,7 +394,7 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
     while (at < l.size() && isBlank(l[at])) ++at;
     const size_t numberStart = at;
     while (at < l.size() && l[at] >= U'0' && l[at] <= U'9') ++at;
-    if (at == numberStart) return fail(line, "cannot read \"" + encode(l) + "\"");
+    if (at == numberStart) return fail(line, "cannot read \"" + quoted(encode(l)) + "\"");
     while (at < l.size() && isBlank(l[at])) ++at;
     // Special moves (投了, 中断, 詰み ...) end the record.
     for (const char32_t* word : {U"投了", U"中断", U"詰み", U"不詰", U"千日手", U"持将棋", U"切れ負け", U"反則"}) {
@@ -409,12 +410,14 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
     } else {
       const int file = at < l.size() ? digitAt(l[at]) : 0;
       const int rank = at + 1 < l.size() ? digitAt(l[at + 1]) : 0;
-      if (file == 0 || rank == 0) return fail(line, "cannot read the destination of \"" + encode(trim(l)) + "\"");
+      if (file == 0 || rank == 0) {
+        return fail(line, "cannot read the destination of \"" + quoted(encode(trim(l))) + "\"");
+      }
       to = square(file, rank);
       at += 2;
     }
     const PieceType named = pieceAt(l, at);
-    if (named == NO_PIECE_TYPE) return fail(line, "cannot read the piece of \"" + encode(trim(l)) + "\"");
+    if (named == NO_PIECE_TYPE) return fail(line, "cannot read the piece of \"" + quoted(encode(trim(l))) + "\"");
     bool promote = false, drop = false;
     if (l.compare(at, 2, U"不成") == 0) {
       at += 2;
@@ -432,11 +435,11 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
         drop = true;
       } else {
         const int f = digitAt(l[at + 1]), r = digitAt(l[at + 2]);
-        if (f == 0 || r == 0) return fail(line, "cannot read the origin of \"" + encode(trim(l)) + "\"");
+        if (f == 0 || r == 0) return fail(line, "cannot read the origin of \"" + quoted(encode(trim(l))) + "\"");
         from = square(f, r);
       }
     } else if (!drop) {
-      return fail(line, "\"" + encode(trim(l)) + "\" has no origin (KI2 moves are not read yet)");
+      return fail(line, "\"" + quoted(encode(trim(l))) + "\" has no origin (KI2 moves are not read yet)");
     }
     Move m;
     if (drop) {
@@ -450,7 +453,8 @@ bool readKif(const std::string& utf8, Problem& problem, InputError* error, bool*
       m = Move::board(from, to, promote);
     }
     if (!isLegalMove(pos, m)) {
-      return fail(line, "move " + std::to_string(moves.size() + 1) + " \"" + encode(trim(l)) + "\" is not a legal move");
+      const std::string written = quoted(encode(trim(l)));
+      return fail(line, "move " + std::to_string(moves.size() + 1) + " \"" + written + "\" is not a legal move");
     }
     pos.doMove(m);
     moves.push_back(m);

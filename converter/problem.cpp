@@ -43,6 +43,28 @@ bool completeHands(Position& pos, Color toMove, const HandsStated& hands) {
 }
 
 bool checkDefender(const Position& start, std::string* why) {
+  // The position keeps one king square a side: a second king would be
+  // written out but never looked at.
+  int kings[2] = {0, 0};
+  int pieces[HAND_TYPES] = {};
+  for (int file = 1; file <= 9; ++file) {
+    for (int rank = 1; rank <= 9; ++rank) {
+      const Piece p = start.at(square(file, rank));
+      if (p == EMPTY) continue;
+      if (pieceRules[typeOf(p)].royal) ++kings[colorOf(p)];
+      if (const PieceType kind = pieceRules[typeOf(p)].handType; kind != NO_PIECE_TYPE) ++pieces[kind];
+    }
+  }
+  if (kings[BLACK] > 1 || kings[WHITE] > 1) {
+    *why = "two kings of one side";
+    return false;
+  }
+  for (int t = PAWN; t <= ROOK; ++t) {
+    if (pieces[t] + start.hand(BLACK, PieceType(t)) + start.hand(WHITE, PieceType(t)) > HAND_LIMIT[t]) {
+      *why = "more pieces of a kind than the set has";
+      return false;
+    }
+  }
   const Color defender = ~start.sideToMove();
   if (start.kingSquare(defender) == NO_SQUARE) {
     *why = "the side not to move (the defender) has no king";
@@ -69,6 +91,14 @@ void setStart(Problem& problem, Position start, const std::vector<Move>& moves, 
   problem.defenderHand = defenderRemaining ? Problem::DefenderHand::Remaining
                          : emptyHand       ? Problem::DefenderHand::None
                                            : Problem::DefenderHand::Explicit;
+}
+
+std::string quoted(const std::string& utf8) {
+  constexpr size_t kLongest = 40;
+  if (utf8.size() <= kLongest) return utf8;
+  size_t n = kLongest;
+  while (n > 0 && (static_cast<unsigned char>(utf8[n]) & 0xC0) == 0x80) --n;
+  return utf8.substr(0, n) + "...";
 }
 
 bool isLegalMove(Position& pos, Move m) {

@@ -49,8 +49,9 @@ struct HandsStated {
 // position holds more of a kind than the set has.
 bool completeHands(shogi::Position& pos, shogi::Color toMove, const HandsStated& hands);
 
-// Whether the side not to move can be the defender: it has a king and is not
-// in check. False with *why otherwise.
+// Whether the position can be a problem whose defender is the side not to
+// move: neither side has two kings, no kind has more pieces than the set,
+// the defender has a king and is not in check. False with *why otherwise.
 bool checkDefender(const shogi::Position& start, std::string* why);
 
 // Sets the problem's start, moves and defender's hand from a position with
@@ -60,6 +61,10 @@ bool checkDefender(const shogi::Position& start, std::string* why);
 // when empty, else explicitly.
 void setStart(Problem& problem, shogi::Position start, const std::vector<shogi::Move>& moves,
               bool defenderRemaining);
+
+// Input text (UTF-8) quoted in a message: at most 40 bytes, cut on a
+// character boundary, "..." where it was cut (a line may be megabytes long).
+std::string quoted(const std::string& utf8);
 
 // Whether a move read from an input is legal in the position.
 bool isLegalMove(shogi::Position& pos, shogi::Move m);

@@ -72,7 +72,8 @@ bool readSfen(const std::string& text, Problem& problem, InputError* error) {
   for (; i < t.size(); ++i) {
     const Move m = parseUsiMove(pos, t[i].text);
     if (m.isNull() || !isLegalMove(pos, m)) {
-      return fail(t[i].line, "move " + std::to_string(moves.size() + 1) + " \"" + t[i].text + "\" is not a legal move");
+      return fail(t[i].line,
+                  "move " + std::to_string(moves.size() + 1) + " \"" + quoted(t[i].text) + "\" is not a legal move");
     }
     pos.doMove(m);
     moves.push_back(m);

@@ -1,5 +1,6 @@
 #include "matesolver/checks.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "shogi/movegen.h"
@@ -31,20 +32,28 @@ Move escapingReply(Position& pos, int bound, MateSearch& mate) {
 }
 
 // A mate line after a reply the stated line did not take, when one exists
-// within kLongerDefenceReach plies more; empty for none (or none found).
+// within kLongerDefenceReach plies more; empty for none (or none found
+// within kLongerDefenceNodes). The check's own limits still hold: when one
+// of them stops the look, the check is interrupted.
 std::vector<Move> longerMate(Position& pos, int bound, MateSearch& mate) {
   const Limits saved = mate.limits;
   Limits local = saved;
-  local.nodeLimit = mate.nodes + kLongerDefenceNodes;
+  const uint64_t budget = mate.nodes + kLongerDefenceNodes;
+  local.nodeLimit = saved.nodeLimit != 0 ? std::min(saved.nodeLimit, budget) : budget;
   mate.limits = local;
   std::vector<Move> line;
+  bool cut = false;
   try {
     if (mate.attackerMates(pos, bound + kLongerDefenceReach)) line = mate.mateLine(pos, bound + kLongerDefenceReach);
   } catch (const Interrupted&) {
     line.clear();
+    cut = true;
   }
   mate.limits = saved;
-  if (saved.stop != nullptr && *saved.stop) throw Interrupted{};
+  const bool checkLimitReached = (saved.stop != nullptr && *saved.stop) ||
+                                 (saved.nodeLimit != 0 && mate.nodes >= saved.nodeLimit) ||
+                                 (saved.deadline != 0 && monotonicMillis() >= saved.deadline);
+  if (cut && checkLimitReached) throw Interrupted{};
   return line;
 }
 
@@ -118,6 +127,12 @@ CheckOutcome wholeStandard(const CheckInput& input, MateSearch& mate) {
       }
     }
     out.lines.push_back("判定：作意不成立　" + why);
+    return out;
+  }
+  // A selfmate of 0 plies leaves the defender no turn: its goal, the
+  // attacker's king mated, must hold at the start.
+  if (mate.selfmate() && input.plies == 0 && !isCheckmated(after[0].position)) {
+    out.lines.push_back("判定：作意不成立　初形が詰みではない（手数 0）");
     return out;
   }
   out.lines.push_back("判定：作意どおり詰む");

@@ -50,18 +50,26 @@ std::string lineMessage(int number, const std::string& what) {
 
 bool isSquareDigit(char c) { return c >= '1' && c <= '9'; }
 
+// Input quoted in a message: at most 40 bytes, cut on a character boundary,
+// "..." where it was cut (a line may be megabytes long).
+std::string quoted(const std::string& text) {
+  constexpr size_t kLongest = 40;
+  const size_t n = cp932::fittingLength(text.c_str(), text.size(), kLongest);
+  return n < text.size() ? text.substr(0, n) + "..." : text;
+}
+
 // Board groups: two digits and a piece name each.
 bool placePieces(Position& pos, const std::string& text, Color color, Names& names, std::string* why) {
   const char* p = text.c_str();
   while (*p != '\0') {
     if (!isSquareDigit(p[0]) || !isSquareDigit(p[1])) {
-      *why = "square expected at \"" + std::string(p) + "\"";
+      *why = "square expected at \"" + quoted(p) + "\"";
       return false;
     }
     const Square s = square(p[0] - '0', p[1] - '0');
     const PieceType t = typeOfName(p + 2, names);
     if (t == NO_PIECE_TYPE) {
-      *why = "unknown piece at \"" + std::string(p) + "\"";
+      *why = "unknown piece at \"" + quoted(p) + "\"";
       return false;
     }
     if (pos.at(s) != EMPTY) {
@@ -88,7 +96,7 @@ bool fillHand(Position& pos, const std::string& text, Color color, std::string* 
   while (*p != '\0') {
     const PieceType t = typeOfName(p, Names{});
     if (t < PAWN || t > ROOK) {
-      *why = "not a piece for the hand at \"" + std::string(p) + "\"";
+      *why = "not a piece for the hand at \"" + quoted(p) + "\"";
       return false;
     }
     p += 2;
@@ -267,13 +275,13 @@ bool parseRuleText(const std::string& text, Rule& rule, Rebirth& rebirth, Names&
       // Two king symbols: 王 / 玉, or the symbol of a fairy king.
       for (int side = 0; side < 2; ++side) {
         if (p[0] == '\0' || p[1] == '\0') {
-          *error = "条件「異王」が解析できません: " + text;
+          *error = "条件「異王」が解析できません: " + quoted(text);
           return false;
         }
         differentKings[side] = std::string(p, 2);
         p += 2;
         if (side == 0 && !take("／")) {
-          *error = "条件「異王」が解析できません: " + text;
+          *error = "条件「異王」が解析できません: " + quoted(text);
           return false;
         }
       }
@@ -285,7 +293,7 @@ bool parseRuleText(const std::string& text, Rule& rule, Rebirth& rebirth, Names&
       if (take(pieces::fairyKings[i].condition)) row = i;
     }
     if (row < 0) {
-      *error = "unknown rule or condition: " + text;
+      *error = "unknown rule or condition: " + quoted(text);
       return false;
     }
     if (row >= kPlayedFairyKings) {
@@ -418,10 +426,14 @@ bool parseCheckInput(const std::string& text, CheckInput& input, std::string* er
   }
   if (!lines.more()) return fail("the line with the number of plies (#n) is missing");
   const std::string count = lines.take().substr(1);
-  if (count.empty() || count.find_first_not_of("0123456789") != std::string::npos || count.size() > 4) {
-    return fail("the number of plies is not a number");
+  if (count.empty() || count.find_first_not_of("0123456789") != std::string::npos) {
+    return fail("the number of plies is not a number: \"#" + quoted(count) + "\"");
   }
-  input.plies = std::stoi(count);
+  const size_t significant = std::min(count.find_first_not_of('0'), count.size() - 1);
+  if (count.size() - significant > 4) {
+    return fail("the number of plies #" + quoted(count) + " is more than " + std::to_string(kMostPlies));
+  }
+  input.plies = std::stoi(count.substr(significant));
   if (solutionLines && input.stepCheck) return fail("a step check has no solution lines");
   input.solveRequest = !solutionLines && !input.stepCheck;
 
@@ -441,7 +453,7 @@ bool parseCheckInput(const std::string& text, CheckInput& input, std::string* er
     // excluded.
     input.excluded = parseMove(pos, cursor, NO_SQUARE, &why, input.names, false);
     if (input.excluded.isNull()) {
-      *error = "/EEXCEPT=" + excludedText + ": " + why;
+      *error = "/EEXCEPT=" + quoted(excludedText) + ": " + why;
       return false;
     }
     input.hasExcluded = true;

@@ -15,6 +15,10 @@ namespace matesolver {
 // (helpselfmate: both cooperate).
 enum class Rule { Standard, Helpmate, Selfmate, Helpselfmate };
 
+// The most plies a check may ask for ("#9999"): the tables keep ply counts
+// in 16 bits, with room for the searches that look past the count.
+constexpr int kMostPlies = 9999;
+
 // Whether the rule's goal is the attacker's own king mated by the
 // defender's last move.
 inline bool isSelfmateRule(Rule r) { return r == Rule::Selfmate || r == Rule::Helpselfmate; }

@@ -6,10 +6,13 @@
 // the output file. An input file with neither a stated solution nor an
 // excluded move asks for the problem to be solved: the solution goes to the
 // output file and to standard output. Bad options or input: a message on
-// standard error, exit status 2 and no output file.
+// standard error, exit status 2 and no output file. A time limit is 1 second
+// or more (none without /T); a table is 1 MiB up to the machine's physical
+// memory.
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -19,6 +22,7 @@
 #include "common/cp932.h"
 #include "matesolver/checks.h"
 #include "matesolver/input.h"
+#include "matesolver/memory.h"
 
 namespace {
 
@@ -59,9 +63,15 @@ Options parseOptions(int argc, char** argv, const std::string& program) {
     } else if (letter == 'L') {
       // The checker reads "/L" alone or with no digits as level 0.
       o.level = cp932::parseDecimal(value.c_str());
-    } else if (letter == 'T' && number(value, n) && n > 0) {
+    } else if (letter == 'T' && number(value, n)) {
+      if (n == 0) refuse(program, a + ": a time limit is 1 second or more (without /T there is none)");
       o.seconds = double(n);
-    } else if (letter == 'H' && number(value, n) && n > 0 && n <= 65536) {
+    } else if (letter == 'H' && number(value, n)) {
+      if (n == 0) refuse(program, a + ": the table needs 1 MiB or more");
+      const size_t most = matesolver::largestTableMegabytes();
+      if (uint64_t(n) > most) {
+        refuse(program, a + ": more than this machine's memory (a table of " + std::to_string(most) + " MiB at most)");
+      }
       o.megabytes = size_t(n);
     } else {
       refuse(program, "unknown or malformed option \"" + a + "\" (options: /I<file> /O<file> /L<n> /T<seconds> /H<MiB>)");

@@ -1,10 +1,16 @@
 #include "matesolver/memory.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#endif
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace matesolver {
@@ -21,6 +27,23 @@ void* allocateTable(size_t bytes) {
   }
 #endif
   return p;
+}
+
+size_t largestTableMegabytes() {
+  uint64_t megabytes = (SIZE_MAX / 2) >> 20;
+#if defined(_WIN32)
+  MEMORYSTATUSEX status;
+  status.dwLength = sizeof status;
+  if (GlobalMemoryStatusEx(&status)) {
+    megabytes = std::min<uint64_t>(megabytes, std::min<uint64_t>(status.ullTotalPhys, status.ullTotalVirtual) >> 20);
+  }
+#else
+  const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
+  if (pages > 0 && pageSize > 0) {
+    megabytes = std::min<uint64_t>(megabytes, (uint64_t(pages) * uint64_t(pageSize)) >> 20);
+  }
+#endif
+  return size_t(std::max<uint64_t>(megabytes, 1));
 }
 
 }  // namespace matesolver

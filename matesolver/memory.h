@@ -12,4 +12,10 @@ namespace matesolver {
 // not enough.
 void* allocateTable(size_t bytes);
 
+// The largest table a search may be given, in MiB: the machine's physical
+// memory (the memory is handed out lazily, so a larger table would be
+// granted and then exhaust the machine as the search fills it), and at most
+// half of what the address space can hold.
+size_t largestTableMegabytes();
+
 }  // namespace matesolver

@@ -224,12 +224,24 @@ TEST_F(Converter, BadInputsLeaveNoProblemFile) {
        "line 12: move 1 \"▲４８金\": more than one piece"},
       {"KI2: the wrong side", kKifBoard + "先手の持駒：銀　歩二　\n△４三歩打\n", "not the side to move"},
       {"UTF-8 text that code page 932 lacks", "\xE6\x89\x8B\xE6\x95\xB0\xEF\xBC\x9A\xF0\x9F\x98\x80\n", "line 1:"},
+      // A position the problem file could not carry: the solver would refuse
+      // it, or read another one.
+      {"SFEN: two kings of one side", "sfen 7kk/9/9/9/9/9/9/9/9 b G 1", "two kings of one side"},
+      {"CSA: a third bishop in hand", "P1 *  *  *  *  *  *  * -OU * \nP+00KA00KA00KA\n+\n",
+       "line 2: more pieces in hand than the set has"},
+      {"KIF: eighteen bishops in hand", kKifBoard + "先手の持駒：角十八\n", "more pieces in hand than the set has"},
+      {"KIF: a third bishop, both hands stated", "後手の持駒：なし\n" + kKifBoard + "先手の持駒：角二\n",
+       "more pieces of a kind than the set has"},
+      // Input quoted in a message is cut: a line may be megabytes long.
+      {"a long line", "sfen 7k1/9/9/9/9/9/9/9/9 b G 1 moves " + std::string(100000, 'x'),
+       "move 1 \"" + std::string(40, 'x') + "...\" is not a legal move"},
   };
   for (const Case& c : cases) {
     writeFile(dir / "KZSHOW.KDB", "a stale problem from an earlier run");
     ProcessResult r = convert("p.in", c.input);
     EXPECT_EQ(r.status, 2) << c.name;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_LT(r.err.size(), 300u) << c.name;
     EXPECT_FALSE(fileExists(dir / "KZSHOW.KDB")) << c.name;
   }
 }

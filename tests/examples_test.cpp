@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/process.h"
@@ -61,6 +62,22 @@ TEST_F(Examples, VerdictsEndToEnd) {
     ProcessResult r = check(run.example, run.options);
     EXPECT_EQ(r.status, run.status) << run.example;
     EXPECT_EQ(r.err, run.err) << run.example;
+  }
+}
+
+// Solver options it cannot honour reach the user as the solver's message,
+// and the check fails without a verdict.
+TEST_F(Examples, SolverOptionsOutOfRange) {
+  const std::vector<std::pair<std::string, std::string>> runs = {
+      {"/T0", "KZ.EXE: /T0: a time limit is 1 second or more"},
+      {"/H0", "KZ.EXE: /H0: the table needs 1 MiB or more"},
+      {"/H999999999", "KZ.EXE: /H999999999: more than this machine's memory"},
+  };
+  for (const auto& [option, message] : runs) {
+    ProcessResult r = check("tsume5.kdb", {"/L2", option});
+    EXPECT_EQ(r.status, 1) << option;
+    EXPECT_NE(r.err.find(message), std::string::npos) << option << ": " << r.err;
+    EXPECT_EQ(r.err.find("指定詰手順が成立しています"), std::string::npos) << option;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "matesolver/memory.h"
 #include "support/process.h"
 #include "support/sfen_problem.h"
 
@@ -214,6 +215,8 @@ TEST_F(Solver, DegenerateStatedLinesNeverHold) {
   const std::vector<Case> cases = {
       {"no moves", kFive + "| \n#0\n", {}, "判定：作意不成立　初形が詰みではない（手数 0）\n解析時間：T秒\n"},
       {"no moves, helpmate", helpmate + "| \n#0\n", {}, "判定：作意不成立　初形が詰みではない（手数 0）\n解析時間：T秒\n"},
+      {"no moves, selfmate: the defender never moves", "自玉詰 @@\n84金86香98王 +銀桂,\n76圭79飛95玉 @+角銀\n| \n#0\n",
+       {}, "判定：作意不成立　初形が詰みではない（手数 0）\n解析時間：T秒\n"},
       {"fewer moves than the count", kFive + "| 43歩打 同玉(42) 41龍(71)\n#5\n", {},
        "判定：作意不成立　作意が3手で終わっている（手数 5）\n解析時間：T秒\n"},
       {"more moves than the count", kFive + "| 43歩打 同玉(42) 41龍(71) 53玉(43) 62銀打\n#3\n", {},
@@ -368,6 +371,63 @@ TEST_F(Solver, RefusesWhatItCannotDo) {
   ProcessResult r = runProcess(dir.path(), {"./KZ.EXE", "/I" + (dir / "missing.kzi"), "/O" + (dir / "out.kzo")});
   EXPECT_EQ(r.status, 2);
   EXPECT_FALSE(fileExists(dir / "out.kzo"));
+}
+
+// Input and options at the solver's limits, as a hostile or careless user
+// may give them: a clear refusal (exit status 2, a short message, no output
+// file) or an answer.
+TEST_F(Solver, LimitsHoldUnderHostileInput) {
+  const std::string stated = kFive + "| 43歩打 同玉(42) 41龍(71) 53玉(43) 62銀打\n";
+  std::string tenMegabytes;
+  while (tenMegabytes.size() < 10u << 20) tenMegabytes += "12歩打 12歩打 12歩打 12歩打 12歩打 12歩打\n";
+  // A helpmate line that checks for ever: the rook between files 1 rank 5
+  // and rank 4, the king between 55 and 54; 100 000 moves.
+  std::string endless = "| 15飛(19)";
+  for (int i = 1; i < 100000; ++i) {
+    const char* const cycle[] = {" 54玉(55)", " 14飛(15)", " 55玉(54)", " 15飛(14)"};
+    endless += cycle[(i - 1) % 4];
+  }
+  const std::string rook = "ばか詰 @@\n19飛 +金,\n55玉 @+\n" + endless + "\n";
+  const std::string beyondMemory = "/H" + std::to_string(matesolver::largestTableMegabytes() + 1);
+  struct Limit {
+    const char* name;
+    std::string input;
+    std::vector<std::string> options;
+    int status;
+    std::string expected;  // status 0: the output file as verdict() gives it; 2: a part of standard error
+  };
+  const std::vector<Limit> cases = {
+      {"10 MB of moves after the stated line", stated + tenMegabytes + "#5\n", {}, 0,
+       "判定：作意不成立　手数 5 の後にも手が続く（6手目 12歩打）\n解析時間：T秒\n"},
+      {"a 10 MB attacker's line", "詰将棋 @@\n" + std::string(10u << 20, 'x') + ",\n42玉 @+\n#5\n", {}, 2,
+       "line 2: square expected at \"" + std::string(40, 'x') + "...\""},
+      {"a stated line of 100 000 moves, 9999 counted", rook + "#9999\n", {}, 0,
+       "判定：作意不成立　5手目で1手目の後と同じ局面に戻る\n解析時間：T秒\n"},
+      {"a stated line of 100 000 moves, all counted", rook + "#100000\n", {}, 2,
+       "line 5: the number of plies #100000 is more than 9999"},
+      {"plies at the 32-bit limit", kTwoMates + "#2147483647\n", {}, 2, "the number of plies #2147483647 is more than 9999"},
+      {"plies past it", kTwoMates + "#2147483648\n", {}, 2, "the number of plies #2147483648 is more than 9999"},
+      {"plies past 64 bits", kTwoMates + "#99999999999999999999\n", {}, 2, "is more than 9999"},
+      {"negative plies", kTwoMates + "#-1\n", {}, 2, "the number of plies is not a number: \"#-1\""},
+      {"the most plies, with leading zeros", kTwoMates + "#0009999\n", {}, 0, "解：12金打\nまで1手詰\n解析時間：T秒\n"},
+      {"no table", kTwoMates + "#1\n", {"/H0"}, 2, "/H0: the table needs 1 MiB or more"},
+      {"a table larger than the machine's memory", kTwoMates + "#1\n", {beyondMemory}, 2,
+       beyondMemory + ": more than this machine's memory"},
+      {"a table of a petabyte", kTwoMates + "#1\n", {"/H999999999"}, 2, "/H999999999: more than this machine's memory"},
+      {"the smallest table", kTwoMates + "#1\n", {"/H1"}, 0, "解：12金打\nまで1手詰\n解析時間：T秒\n"},
+      {"no time", kTwoMates + "#1\n", {"/T0"}, 2, "/T0: a time limit is 1 second or more"},
+  };
+  for (const Limit& c : cases) {
+    ProcessResult r = solve(c.input, c.options);
+    EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.err;
+    if (c.status == 0) {
+      EXPECT_EQ(verdict(readFile(dir / "out.kzo")), c.expected) << c.name;
+    } else {
+      EXPECT_NE(r.err.find(c.expected), std::string::npos) << c.name << ": " << r.err;
+      EXPECT_LT(r.err.size(), 200u) << c.name;
+      EXPECT_FALSE(fileExists(dir / "out.kzo")) << c.name;
+    }
+  }
 }
 
 // The checker with our solver on the bundled examples, as the README runs it.

@@ -9,7 +9,10 @@
 #include "tsuka/driver/run.h"
 #include "tsuka/platform/platform.h"
 
+void (*failedRunEnd)(int status) = nullptr;
+
 void exitAfterKeypress(int status) {
+  if (failedRunEnd != nullptr) failedRunEnd(status);
   console::write(stderr, "...");
   std::fflush(stderr);
   platform::waitForKeyPress();

@@ -2,8 +2,14 @@
 #pragma once
 
 // Prints "...", waits for one key press on the console and ends the process
-// with the given status.
+// with the given status; when failedRunEnd is set, calls it first.
 [[noreturn]] void exitAfterKeypress(int status);
+
+// Null in the checker. A program that runs the checker's reading and writing
+// in-process (the fuzz targets) sets it to end a failed run by throwing,
+// after the messages are printed; it must not return. The files the checker
+// has open are closed as the stack unwinds.
+extern void (*failedRunEnd)(int status);
 
 // The two-line report of a failed system or library service:
 //   "<program>: <message> - <object>"

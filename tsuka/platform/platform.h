@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace platform {
@@ -51,6 +52,13 @@ bool readTextLine(std::FILE* file, char* buffer, int size);
 void writeText(std::FILE* file, const char* text);
 
 void closeTextFile(std::FILE* file);
+
+// A text file closed when its owner goes: a failure that unwinds (see
+// failedRunEnd in tsuka/driver/diagnostics.h) leaves no file open.
+struct TextFileCloser {
+  void operator()(std::FILE* file) const { closeTextFile(file); }
+};
+using OwnedTextFile = std::unique_ptr<std::FILE, TextFileCloser>;
 
 // Starts a program by name, with arguments[0] as its own name and the list
 // ended by nullptr, and waits for it to end. The program is looked up in the

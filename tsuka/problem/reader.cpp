@@ -95,7 +95,8 @@ std::string readStatedSolution(std::FILE* file) {
 }
 
 void readProblemFile() {
-  std::FILE* file = platform::openTextFile(databasePath, "r");
+  platform::OwnedTextFile owned(platform::openTextFile(databasePath, "r"));
+  std::FILE* file = owned.get();
   if (file == nullptr) {
     std::string object = std::string(databasePath) + " (rt)";
     failWithSystemError("KDBファイルオープンエラー", object.c_str());
@@ -137,7 +138,7 @@ void readProblemFile() {
       break;
     }
   }
-  platform::closeTextFile(file);
+  owned.reset();
 
   // A stated solution of one move or more that the file never gives is one
   // with too few moves.

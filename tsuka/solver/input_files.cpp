@@ -56,9 +56,9 @@ static void writeLine(std::FILE* file, const char* format, ...) {
   platform::writeText(file, text.c_str());
 }
 
-static std::FILE* openInputFile() {
+static platform::OwnedTextFile openInputFile() {
   nameInputFile();
-  std::FILE* file = platform::openTextFile(inputFilePath, "w");
+  platform::OwnedTextFile file(platform::openTextFile(inputFilePath, "w"));
   if (file == nullptr) {
     std::string object = std::string(inputFilePath) + " (wt)";
     failWithSystemError("KZIファイルオープンエラー", object.c_str());
@@ -104,7 +104,8 @@ static void writeSolutionLines(std::FILE* file) {
 }
 
 void writeWholeProblemFile() {
-  std::FILE* file = openInputFile();
+  const platform::OwnedTextFile owned = openInputFile();
+  std::FILE* file = owned.get();
   if (fairyPieceDefined()) writeLine(file, "%s\n", problem.fairyPieceLine);
   writeRuleLine(file);
   writeAttackerLine(file, problem.attackerBoard, problem.attackerHand);
@@ -117,7 +118,6 @@ void writeWholeProblemFile() {
   }
   writeSolutionLines(file);
   writeLine(file, "#%d\n", static_cast<int>(problem.moveCount));
-  platform::closeTextFile(file);
 }
 
 void formatExclusionLine(int moveNumber, char* line, size_t capacity) {
@@ -143,7 +143,8 @@ void formatExclusionLine(int moveNumber, char* line, size_t capacity) {
 }
 
 void writeStepFile(int moveNumber) {
-  std::FILE* file = openInputFile();
+  const platform::OwnedTextFile owned = openInputFile();
+  std::FILE* file = owned.get();
   if (fairyPieceDefined()) writeLine(file, "%s\n", problem.fairyPieceLine);
 
   Board board;
@@ -169,5 +170,4 @@ void writeStepFile(int moveNumber) {
     writeLine(file, "%s @+\n", texts.defenderBoard);
   }
   writeLine(file, "#%d\n", static_cast<int>(problem.moveCount - moveNumber + 1));
-  platform::closeTextFile(file);
 }
