@@ -350,23 +350,73 @@ MateSearch::Option MateSearch::firstLook(Position& pos, int bound) {
   // With one ply left a check that leaves a reply other than a drop fails
   // at once; one answered by drops only may still mate when they are
   // futile, which the search finds out.
+  Move mate;
+  const OnePly look = onePlyLook(pos, checks, mate);
+  if (look == OnePly::MATE) {
+    table_.storeProven(key, dropUnit(mate), defender, 1, mate, 1);
+    return Option{0, INF, 1, false, dropUnit(mate)};
+  }
+  if (bound == 1 && look == OnePly::NONE) {
+    table_.storeDisproven(key, attacker, defender, 1, 1);
+    return Option{INF, 0, 0, false};
+  }
+  if (bound == 3 && !pos.fairy()) {
+    Option settled;
+    if (threePlyLook(pos, checks, settled)) return settled;
+  }
+  table_.storeUnknown(key, attacker, defender, bound, 1, uint32_t(checks.size), 1);
+  return Option{1, uint32_t(checks.size), 0, false};
+}
+
+MateSearch::OnePly MateSearch::onePlyLook(Position& pos, const MoveList& checks, Move& mate) {
   bool open = false;
   for (Move m : checks) {
     pos.doMove(m);
     const Move reply = firstReply(pos);
     pos.undoMove(m);
     if (reply.isNull()) {
-      table_.storeProven(key, dropUnit(m), defender, 1, m, 1);
-      return Option{0, INF, 1, false, dropUnit(m)};
+      mate = m;
+      return OnePly::MATE;
     }
     open = open || (futileRule && reply.isDrop());
   }
-  if (bound == 1 && !open) {
-    table_.storeDisproven(key, attacker, defender, 1, 1);
-    return Option{INF, 0, 0, false};
+  return open ? OnePly::OPEN : OnePly::NONE;
+}
+
+bool MateSearch::threePlyLook(Position& pos, const MoveList& checks, Option& out) {
+  // Disproven when every check has a reply that no check mates at once.
+  for (Move m : checks) {
+    pos.doMove(m);
+    bool refuted = false;
+    // A line back at the step check's own position is for the search.
+    if (!isCheckPosition(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE))) {
+      MoveList replies;
+      generateLegal(pos, replies);
+      const Interposition ip = futileRule ? interpositionSquares(pos) : Interposition{};
+      for (Move r : replies) {
+        // A drop that interposes may be futile: no refutation by itself.
+        if (r.isDrop() && ip.contains(r.to())) continue;
+        pos.doMove(r);
+        bool none = false;
+        if (!isCheckPosition(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE))) {
+          MoveList next;
+          generateChecks(pos, next);
+          Move mate;
+          none = onePlyLook(pos, next, mate) == OnePly::NONE;
+        }
+        pos.undoMove(r);
+        if (none) {
+          refuted = true;
+          break;
+        }
+      }
+    }
+    pos.undoMove(m);
+    if (!refuted) return false;
   }
-  table_.storeUnknown(key, attacker, defender, bound, 1, uint32_t(checks.size), 1);
-  return Option{1, uint32_t(checks.size), 0, false};
+  table_.storeDisproven(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), 3, 2);
+  out = Option{INF, 0, 0, false};
+  return true;
 }
 
 void MateSearch::prefetchChild(Position& pos, Move m) {

@@ -255,6 +255,17 @@ class MateSearch {
   // estimate goes into the table under `bound`, so that the next expansion
   // of the parent finds it there.
   Option firstLook(shogi::Position& pos, int bound);
+  // Of the attacker's `checks`: one that mates at once (MATE, the move in
+  // `mate`), none that can (NONE), or one answered by drops only, which may
+  // be futile (OPEN).
+  enum class OnePly { MATE, NONE, OPEN };
+  OnePly onePlyLook(shogi::Position& pos, const shogi::MoveList& checks, shogi::Move& mate);
+  // With three plies left and no mate in one: disproven (stored, and `out`
+  // set) when every one of `checks` has a reply, not a drop that may be
+  // futile, after which no check mates at once; false when that is not
+  // certain without a search. Proofs are left to the search: looking for
+  // them here costs more than it saves.
+  bool threePlyLook(shogi::Position& pos, const shogi::MoveList& checks, Option& out);
   // Starts loading the table's entries of the position after m.
   void prefetchChild(shogi::Position& pos, shogi::Move m);
   // The number of replies to a check, drops on one square once.

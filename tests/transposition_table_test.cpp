@@ -229,4 +229,29 @@ TEST(MateSearch, EarlierQuestionsDoNotChangeLaterAnswers) {
   EXPECT_LT(mates, int(questions.size()));
 }
 
+// A position with three plies left is disproven at its first look only by
+// replies that are certain escapes: a drop between the king and the checker
+// may be futile and escapes nothing. Here every line after 43歩打 meets such
+// drops three plies before the end (the five-move example).
+TEST(MateSearch, ADropThatMayBeFutileDisprovesNothingAtTheFirstLook) {
+  struct Question {
+    const char* sfen;
+    int plies;
+    bool mated;
+  };
+  const std::vector<Question> questions = {
+      {"2+R5b/5k3/5P3/2NP3+R1/9/9/9/9/9 w SPbgslp 1", 4, true},
+      {"2+R5b/5k3/5P3/2NP3+R1/9/9/9/9/9 w SPbgslp 1", 2, false},
+      {"2+R5b/9/5k3/2NP3+R1/9/9/9/9/9 b SPbgsl2p 1", 3, true},
+  };
+  for (const Question& q : questions) {
+    shogi::Position pos;
+    ASSERT_TRUE(pos.setSfen(q.sfen, nullptr)) << q.sfen;
+    matesolver::MateSearch search(4);
+    const bool attacker = pos.sideToMove() == shogi::BLACK;
+    const bool answer = attacker ? search.attackerMates(pos, q.plies) : search.defenderMated(pos, q.plies);
+    EXPECT_EQ(answer, q.mated) << q.sfen << " within " << q.plies;
+  }
+}
+
 }  // namespace

@@ -8,19 +8,13 @@
 #include <cstdint>
 #include <cstring>
 
-#include "fuzz/fuzz_check.h"
-#include "fuzz/work_directory.h"
-#include "tsuka/driver/diagnostics.h"
-#include "tsuka/driver/run.h"
+#include "fuzz/checker_run.h"
 #include "tsuka/problem/locate.h"
 #include "tsuka/problem/notation.h"
 #include "tsuka/problem/reader.h"
 #include "tsuka/solver/input_files.h"
 
 namespace {
-
-struct FailedRun {};
-void endFailedRun(int) { throw FailedRun{}; }
 
 // Step files written per input: each replays the moves before its own, so
 // the last ones replay nearly all of them.
@@ -29,11 +23,7 @@ constexpr int32_t kStepFiles = 12;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  failedRunEnd = endFailedRun;
-  std::strcpy(programName, "tsuka");
-  const std::string& directory = fuzzWorkDirectory();
-  FUZZ_CHECK(directory.size() < sizeof programDirectory);
-  std::strcpy(programDirectory, directory.c_str());
+  startCheckerRun();
   const std::string path = writeWorkFile("PROBLEM.KDB", data, size);
   std::strcpy(databasePath, path.c_str());
 

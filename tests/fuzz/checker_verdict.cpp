@@ -7,26 +7,12 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz/fuzz_check.h"
-#include "fuzz/work_directory.h"
-#include "tsuka/driver/diagnostics.h"
-#include "tsuka/driver/run.h"
+#include "fuzz/checker_run.h"
 #include "tsuka/solver/input_files.h"
 #include "tsuka/solver/solver_run.h"
 
-namespace {
-
-struct FailedRun {};
-void endFailedRun(int) { throw FailedRun{}; }
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  failedRunEnd = endFailedRun;
-  std::strcpy(programName, "tsuka");
-  const std::string& directory = fuzzWorkDirectory();
-  FUZZ_CHECK(directory.size() < sizeof programDirectory);
-  std::strcpy(programDirectory, directory.c_str());
+  startCheckerRun();
   checkNumber = 1;
   nameOutputFile();
   writeWorkFile(std::strrchr(outputFilePath, '/') + 1, data, size);
