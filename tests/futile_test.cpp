@@ -59,4 +59,25 @@ TEST(FutileInterposition, OnlyADropTakenForNothingIsFutile) {
   }
 }
 
+// 将棋図巧 第50番 after 33飛成 23金打, the attacker to move: 23龍(33) 同玉
+// 25龍(16) 12玉 13香打 同玉 23金打 mates in 7. After 25龍 a drop on 24 is
+// taken by the dragon next to the king, where the bishop on 15 protects
+// it: nothing takes it back and the mate goes on as before, so the drop is
+// futile. Counted as a defence it makes the mate 9 plies.
+TEST(FutileInterposition, AProtectedCaptureNextToTheKingLeavesTheDropFutile) {
+  Position pos;
+  ASSERT_TRUE(pos.setSfen("9/9/6+Rgk/8n/5+p1lB/8+R/4+pp3/7N1/7s1 b 2N3g3s3l15p 1", nullptr));
+  struct Rule {
+    bool futile;
+    int shortest;
+  };
+  for (const Rule& rule : {Rule{true, 7}, Rule{false, 9}}) {
+    matesolver::MateSearch search(4);
+    search.futileRule = rule.futile;
+    Position a = pos, b = pos;
+    EXPECT_FALSE(search.attackerMates(a, rule.shortest - 2)) << rule.futile;
+    EXPECT_TRUE(search.attackerMates(b, rule.shortest)) << rule.futile;
+  }
+}
+
 }  // namespace
