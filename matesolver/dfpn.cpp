@@ -389,7 +389,7 @@ bool MateSearch::threePlyLook(Position& pos, const MoveList& checks, Option& out
     pos.doMove(m);
     bool refuted = false;
     // A line back at the step check's own position is for the search.
-    if (!isCheckPosition(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE))) {
+    if (!isCheckPosition(pos)) {
       MoveList replies;
       generateLegal(pos, replies);
       const Interposition ip = futileRule ? interpositionSquares(pos) : Interposition{};
@@ -398,7 +398,7 @@ bool MateSearch::threePlyLook(Position& pos, const MoveList& checks, Option& out
         if (r.isDrop() && ip.contains(r.to())) continue;
         pos.doMove(r);
         bool none = false;
-        if (!isCheckPosition(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE))) {
+        if (!isCheckPosition(pos)) {
           MoveList next;
           generateChecks(pos, next);
           Move mate;
@@ -510,7 +510,7 @@ bool MateSearch::futileTestPosition(const Position& pos, Move drop, Square check
 }
 
 MateSearch::Option MateSearch::probe(const Position& pos, int bound) const {
-  if (isCheckPosition(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE))) return Option{INF, 0, 0, true, 0, true};
+  if (isCheckPosition(pos)) return Option{INF, 0, 0, true, 0, true};
   const TranspositionTable::Probe e = table_.probe(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), bound);
   if (e.state == TranspositionTable::UNKNOWN && e.found && lines_.disproven(LineTable::step(line_, pos.key()), bound)) {
     return Option{INF, 0, 0, true, 0, true};

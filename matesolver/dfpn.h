@@ -249,6 +249,9 @@ class MateSearch {
   bool isCheckPosition(uint64_t board, shogi::PackedHand attacker, shogi::PackedHand defender) const {
     return checkPositionSet_ && board == checkBoard_ && attacker == checkAttacker_ && defender == checkDefender_;
   }
+  bool isCheckPosition(const shogi::Position& pos) const {
+    return isCheckPosition(keyOf(pos), pos.packedHand(shogi::BLACK), pos.packedHand(shogi::WHITE));
+  }
   // A first estimate of a position at the attacker's turn: proven when a
   // check mates at once, disproven when there is no check or when with one
   // ply left no check can mate, else dn = the number of checks. The

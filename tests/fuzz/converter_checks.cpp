@@ -97,3 +97,15 @@ void checkAcceptedProblem(const converter::Problem& problem) {
   FUZZ_CHECK(samePosition(input.position, problem.start));
   FUZZ_CHECK(input.statedMoves == problem.moves);
 }
+
+void checkReader(const uint8_t* data, size_t size, ConverterReader read) {
+  std::string utf8;
+  if (!asConverterReads(std::string(reinterpret_cast<const char*>(data), size), utf8)) return;
+  converter::Problem problem;
+  converter::InputError error;
+  if (!read(utf8, problem, &error)) {
+    FUZZ_CHECK(!error.message.empty() && error.line >= 0);
+    return;
+  }
+  checkAcceptedProblem(problem);
+}

@@ -2,6 +2,8 @@
 // file the converter writes from it.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "converter/problem.h"
@@ -17,3 +19,9 @@ void checkAcceptedProblem(const converter::Problem& problem);
 // The input as the converter reads it: UTF-8 as it is, else code page 932
 // converted to UTF-8; false when it is neither.
 bool asConverterReads(const std::string& bytes, std::string& utf8);
+
+// One input through a reader, handed over as the converter would hand it:
+// a refusal must say why and where; what it accepts must pass
+// checkAcceptedProblem.
+using ConverterReader = bool (*)(const std::string& utf8, converter::Problem& problem, converter::InputError* error);
+void checkReader(const uint8_t* data, size_t size, ConverterReader read);

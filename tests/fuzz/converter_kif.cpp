@@ -6,18 +6,11 @@
 
 #include "converter/kif_input.h"
 #include "fuzz/converter_checks.h"
-#include "fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::string utf8;
-  if (!asConverterReads(std::string(reinterpret_cast<const char*>(data), size), utf8)) return 0;
-  converter::Problem problem;
-  converter::InputError error;
-  bool variations = false;
-  if (!converter::readKif(utf8, problem, &error, &variations)) {
-    FUZZ_CHECK(!error.message.empty() && error.line >= 0);
-    return 0;
-  }
-  checkAcceptedProblem(problem);
+  checkReader(data, size, [](const std::string& utf8, converter::Problem& problem, converter::InputError* error) {
+    bool variations = false;
+    return converter::readKif(utf8, problem, error, &variations);
+  });
   return 0;
 }
