@@ -76,6 +76,10 @@ constexpr Line LINES[LINE_COUNT] = {{0, 1, true},  {1, 0, true},  {1, 1, true}, 
 // The squares beyond bit b along line i, to the edge of the board.
 extern Bitboard lineBeyond[81][LINE_COUNT];
 
+// The squares a step away from bit b: the eight neighbours and the four
+// squares a knight's leap away (of either colour).
+extern Bitboard stepNeighbourhood[81];
+
 // The square of the nearest piece of `occupied` along line i from bit b,
 // NO_SQUARE for none.
 inline Square nearestAlong(Bitboard occupied, int b, int i) {

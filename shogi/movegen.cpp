@@ -208,8 +208,9 @@ int findBlockers(const Position& pos, Color sliders, Color blockers, Square king
   int n = 0;
   const Bitboard occupied = pos.occupied();
   const int k = bitOf(king);
+  const Bitboard ranged = pos.ranged(sliders);
   for (int i = 0; i < LINE_COUNT; ++i) {
-    if (lineAttacks[sliders][i].far == 0) continue;
+    if (!(lineBeyond[k][i] & ranged)) continue;
     const Square x = nearestAlong(occupied, k, i);
     if (x == NO_SQUARE || colorOf(pos.at(x)) != blockers) continue;
     const Square y = nearestAlong(occupied, bitOf(x), i);
@@ -261,19 +262,27 @@ void keepLegal(Position& pos, const MoveList& candidates, MoveList& list) {
 // the pieces that attack it, found by looking outward from it.
 void addMovesTo(const Position& pos, Color c, Square to, Square king, MoveList& list) {
   const int b = bitOf(to);
+  for (Bitboard near = stepNeighbourhood[b] & pos.occupied(c); near; near.clearLowest()) {
+    const Square x = squareOfBit(lowestBit(near));
+    const PieceType t = typeOf(pos.at(x));
+    if (x != king && ((stepAttackers[c][to - x + STEP_ATTACK_OFFSET] >> t) & 1)) addBoardMove(list, c, t, x, to);
+  }
+  const Bitboard ranged = pos.ranged(c);
   for (int i = 0; i < LINE_COUNT; ++i) {
+    if (!(lineBeyond[b][i] & ranged)) continue;
     const Square x = nearestAlong(pos.occupied(), b, i);
-    if (x == NO_SQUARE || x == king) continue;
+    if (x == to + delta(LINES[i].df, LINES[i].dr)) continue;  // a neighbour, added above
     const Piece p = pos.at(x);
-    if (colorOf(p) != c) continue;
-    if ((lineAttackers(c, i, to, x) >> typeOf(p)) & 1) addBoardMove(list, c, typeOf(p), x, to);
+    if (colorOf(p) == c && ((lineAttacks[c][i].far >> typeOf(p)) & 1)) addBoardMove(list, c, typeOf(p), x, to);
   }
-  for (int i = 0; i < leapRayCount[c]; ++i) {
-    const Square x = to - leapRays[c][i].delta;
-    const Piece p = pos.at(x);
-    if (p == WALL || p == EMPTY || colorOf(p) != c || x == king) continue;
-    if ((leapRays[c][i].stepMask >> typeOf(p)) & 1) addBoardMove(list, c, typeOf(p), x, to);
+}
+
+// The line (LINES of bitboard.h) a mailbox step runs along.
+int lineOf(int d) {
+  for (int i = 0; i < LINE_COUNT; ++i) {
+    if (delta(LINES[i].df, LINES[i].dr) == d) return i;
   }
+  return 0;  // not reached: every sliding step runs along a line
 }
 
 // Legal replies to a check (or the first one, when `first` is set).
@@ -296,28 +305,25 @@ bool generateEvasions(Position& pos, MoveList& list, bool first) {
   Square between[8];
   int betweenCount = 0;
   const int k = bitOf(king);
-  for (int i = 0; i < LINE_COUNT; ++i) {
-    const Square x = nearestAlong(pos.occupied(), k, i);
-    if (x == NO_SQUARE) continue;
-    const Piece p = pos.at(x);
-    if (colorOf(p) != them) continue;
-    if (!((lineAttackers(them, i, king, x) >> typeOf(p)) & 1)) continue;
-    ++checkers;
-    checker = x;
-    const int d = delta(LINES[i].df, LINES[i].dr);
-    if (x != king + d) {
-      betweenCount = 0;
-      for (Square y = king + d; y != x; y += d) between[betweenCount++] = y;
-    }
-  }
-  for (int i = 0; i < leapRayCount[them]; ++i) {
-    const Square x = king - leapRays[them][i].delta;
-    const Piece p = pos.at(x);
-    if (p == WALL || p == EMPTY || colorOf(p) != them) continue;
-    if ((leapRays[them][i].stepMask >> typeOf(p)) & 1) {
+  for (Bitboard near = stepNeighbourhood[k] & pos.occupied(them); near; near.clearLowest()) {
+    const Square x = squareOfBit(lowestBit(near));
+    if ((stepAttackers[them][king - x + STEP_ATTACK_OFFSET] >> typeOf(pos.at(x))) & 1) {
       ++checkers;
       checker = x;
     }
+  }
+  const Bitboard ranged = pos.ranged(them);
+  for (int i = 0; i < LINE_COUNT; ++i) {
+    if (!(lineBeyond[k][i] & ranged)) continue;
+    const int d = delta(LINES[i].df, LINES[i].dr);
+    const Square x = nearestAlong(pos.occupied(), k, i);
+    if (x == king + d) continue;  // a neighbour, counted above
+    const Piece p = pos.at(x);
+    if (colorOf(p) != them || !((lineAttacks[them][i].far >> typeOf(p)) & 1)) continue;
+    ++checkers;
+    checker = x;
+    betweenCount = 0;
+    for (Square y = king + d; y != x; y += d) between[betweenCount++] = y;
   }
   if (checkers != 1) return list.size > 0;
   // Other pieces capture the checker or step between. Such a move leaves
@@ -423,7 +429,7 @@ void generateChecks(Position& pos, MoveList& list) {
   // out from the king; filled for a type when first needed.
   Bitboard attackFrom[PIECE_TYPE_COUNT];
   bool filled[PIECE_TYPE_COUNT] = {};
-  auto attacksKingFrom = [&](PieceType t, Square to) {
+  auto checkSquares = [&](PieceType t) {
     if (!filled[t]) {
       filled[t] = true;
       Bitboard from;
@@ -437,18 +443,18 @@ void generateChecks(Position& pos, MoveList& list) {
       }
       attackFrom[t] = from;
     }
-    return attackFrom[t].test(bitOf(to));
+    return attackFrom[t];
   };
+  auto attacksKingFrom = [&](PieceType t, Square to) { return checkSquares(t).test(bitOf(to)); };
 
   // Board moves that check directly or uncover a check. A piece that moves
   // a step at a time can only check from near the king.
   const int kingFile = fileOf(king), kingRank = rankOf(king);
-  for (Bitboard pieces = pos.occupied(); pieces; pieces.clearLowest()) {
+  for (Bitboard pieces = pos.occupied(us); pieces; pieces.clearLowest()) {
     {
       const Square from = squareOfBit(lowestBit(pieces));
       const int file = fileOf(from), rank = rankOf(from);
       const Piece piece = pos.at(from);
-      if (colorOf(piece) != us) continue;
       const Blocker* blocker = nullptr;
       for (int b = 0; b < blockerCount; ++b) {
         if (blockers[b].square == from) blocker = &blockers[b];
@@ -459,6 +465,13 @@ void generateChecks(Position& pos, MoveList& list) {
       if (!near && blocker == nullptr && !r.slides) continue;
       for (int i = 0; i < r.stepCount; ++i) {
         const int d = stepDelta(us, r.steps[i]);
+        if (!near && blocker == nullptr && r.steps[i].slide) {
+          // A ranged piece far from the king: skip a line that meets no
+          // square it would check from.
+          Bitboard wanted = checkSquares(t);
+          if (r.promoted != NO_PIECE_TYPE) wanted |= checkSquares(r.promoted);
+          if (!(lineBeyond[bitOf(from)][lineOf(d)] & wanted)) continue;
+        }
         for (Square to = from + d;; to += d) {
           const Piece target = pos.at(to);
           if (target == WALL || (target != EMPTY && colorOf(target) == us)) break;

@@ -21,6 +21,8 @@ struct Zobrist {
 };
 const Zobrist zobrist;
 
+bool isRanged(Piece p) { return (rangedTypes >> typeOf(p)) & 1; }
+
 bool onBoard(Square s) { return s >= square(1, 1) && s <= square(9, 9) && rankOf(s) >= 1 && rankOf(s) <= 9; }
 
 }  // namespace
@@ -31,6 +33,8 @@ Position& Position::operator=(const Position& other) {
   occupied_ = other.occupied_;
   occupiedBy_[BLACK] = other.occupiedBy_[BLACK];
   occupiedBy_[WHITE] = other.occupiedBy_[WHITE];
+  ranged_[BLACK] = other.ranged_[BLACK];
+  ranged_[WHITE] = other.ranged_[WHITE];
   hands_[BLACK] = other.hands_[BLACK];
   hands_[WHITE] = other.hands_[WHITE];
   side_ = other.side_;
@@ -54,7 +58,7 @@ Position::Position() {
 
 void Position::clear() {
   for (Square s = 0; s < CELL_COUNT; ++s) cells_[s] = onBoard(s) ? EMPTY : WALL;
-  occupied_ = occupiedBy_[BLACK] = occupiedBy_[WHITE] = Bitboard{};
+  occupied_ = occupiedBy_[BLACK] = occupiedBy_[WHITE] = ranged_[BLACK] = ranged_[WHITE] = Bitboard{};
   hands_[BLACK] = hands_[WHITE] = 0;
   side_ = BLACK;
   king_[BLACK] = king_[WHITE] = NO_SQUARE;
@@ -72,6 +76,7 @@ void Position::put(Square s, Piece p) {
   if (p != EMPTY) {
     occupied_ |= squareBit(s);
     occupiedBy_[colorOf(p)] |= squareBit(s);
+    if (isRanged(p)) ranged_[colorOf(p)] |= squareBit(s);
   }
   boardKey_ ^= zobrist.piece[s][p & 63];
   if (pieceRules[typeOf(p)].royal) king_[colorOf(p)] = s;
@@ -86,6 +91,7 @@ void Position::removeAt(Square s) {
   cells_[s] = EMPTY;
   occupied_ &= ~squareBit(s);
   occupiedBy_[colorOf(p)] &= ~squareBit(s);
+  ranged_[colorOf(p)] &= ~squareBit(s);
   if (king_[colorOf(p)] == s) king_[colorOf(p)] = NO_SQUARE;
   if (typeOf(p) == PAWN) {
     // Under the fairy rules a file may hold two pawns of one side.
@@ -140,6 +146,7 @@ void Position::doStandardMove(Move m) {
     cells_[to] = p;
     occupied_ |= squareBit(to);
     occupiedBy_[us] |= squareBit(to);
+    if (isRanged(p)) ranged_[us] |= squareBit(to);
     boardKey_ ^= zobrist.piece[to][p];
     if (t == PAWN) pawnFiles_[us] |= uint16_t(1u << fileOf(to));
   } else {
@@ -159,7 +166,14 @@ void Position::doStandardMove(Move m) {
     cells_[to] = moved;
     occupied_ = (occupied_ & ~squareBit(from)) | squareBit(to);
     occupiedBy_[us] = (occupiedBy_[us] & ~squareBit(from)) | squareBit(to);
-    if (captured != EMPTY) occupiedBy_[~us] &= ~squareBit(to);
+    if (isRanged(p)) {
+      ranged_[us] &= ~squareBit(from);
+      if (isRanged(moved)) ranged_[us] |= squareBit(to);
+    }
+    if (captured != EMPTY) {
+      occupiedBy_[~us] &= ~squareBit(to);
+      ranged_[~us] &= ~squareBit(to);
+    }
     if (king_[us] == from) king_[us] = to;
     if (typeOf(p) == PAWN) {
       pawnFiles_[us] &= uint16_t(~(1u << fileOf(from)));
@@ -184,6 +198,7 @@ void Position::undoStandardMove(Move m) {
     cells_[to] = EMPTY;
     occupied_ &= ~squareBit(to);
     occupiedBy_[us] &= ~squareBit(to);
+    ranged_[us] &= ~squareBit(to);
     hands_[us] += handUnit(t);
     if (t == PAWN) pawnFiles_[us] &= uint16_t(~(1u << fileOf(to)));
     return;
@@ -196,10 +211,12 @@ void Position::undoStandardMove(Move m) {
   cells_[to] = captured;
   occupied_ |= squareBit(from);
   occupiedBy_[us] = (occupiedBy_[us] & ~squareBit(to)) | squareBit(from);
+  if (isRanged(p)) ranged_[us] = (ranged_[us] & ~squareBit(to)) | squareBit(from);
   if (captured == EMPTY) {
     occupied_ &= ~squareBit(to);
   } else {
     occupiedBy_[~us] |= squareBit(to);
+    if (isRanged(captured)) ranged_[~us] |= squareBit(to);
   }
   if (king_[us] == to) king_[us] = from;
   if (typeOf(p) == PAWN) {
@@ -330,6 +347,9 @@ void Position::undoFairyMove() {
       occupiedBy_[colorOf(u.pieces[i])] |= squareBit(u.squares[i]);
       occupiedBy_[~colorOf(u.pieces[i])] &= ~squareBit(u.squares[i]);
     }
+    ranged_[BLACK] &= ~squareBit(u.squares[i]);
+    ranged_[WHITE] &= ~squareBit(u.squares[i]);
+    if (u.pieces[i] != EMPTY && isRanged(u.pieces[i])) ranged_[colorOf(u.pieces[i])] |= squareBit(u.squares[i]);
   }
   hands_[BLACK] = u.hands[BLACK];
   hands_[WHITE] = u.hands[WHITE];
@@ -350,22 +370,23 @@ void Position::doNullMove() {
 bool Position::attacked(Square s, Color by) const { return attackedIgnoring(s, by, NO_SQUARE); }
 
 bool Position::attackedIgnoring(Square s, Color by, Square ignored) const {
-  const Bitboard occupied = ignored == NO_SQUARE ? occupied_ : occupied_ & ~squareBit(ignored);
   const int b = bitOf(s);
-  // Along each line the nearest piece, if it is the attacker's and moves
-  // toward s that far.
-  for (int i = 0; i < LINE_COUNT; ++i) {
-    if (!(lineBeyond[b][i] & occupiedBy_[by])) continue;  // no attacker on this line at all
-    const Square x = nearestAlong(occupied, b, i);
-    if (x == NO_SQUARE) continue;
-    const Piece p = cells_[x];
-    if (colorOf(p) != by) continue;
-    if ((lineAttackers(by, i, s, x) >> typeOf(p)) & 1) return true;
+  // The attacker's pieces a step away (the ignored square never holds one:
+  // it is the other side's king).
+  for (Bitboard near = stepNeighbourhood[b] & occupiedBy_[by]; near; near.clearLowest()) {
+    const Square x = squareOfBit(lowestBit(near));
+    if ((stepAttackers[by][s - x + STEP_ATTACK_OFFSET] >> typeOf(cells_[x])) & 1) return true;
   }
-  for (int i = 0, n = leapRayCount[by]; i < n; ++i) {
-    const Square x = s - leapRays[by][i].delta;
-    const Piece p = x == ignored ? EMPTY : cells_[x];
-    if (p != EMPTY && p != WALL && colorOf(p) == by && ((leapRays[by][i].stepMask >> typeOf(p)) & 1)) return true;
+  // Its ranged pieces farther along a line, with nothing between.
+  const Bitboard ranged = ranged_[by];
+  if (ranged) {
+    const Bitboard occupied = ignored == NO_SQUARE ? occupied_ : occupied_ & ~squareBit(ignored);
+    for (int i = 0; i < LINE_COUNT; ++i) {
+      if (!(lineBeyond[b][i] & ranged)) continue;
+      const Square x = nearestAlong(occupied, b, i);
+      const Piece p = cells_[x];
+      if (colorOf(p) == by && ((lineAttacks[by][i].far >> typeOf(p)) & 1)) return true;
+    }
   }
   return fairy_ && fairyKingAttacks(s, by, ignored);
 }

@@ -47,6 +47,8 @@ class Position {
   // The squares that hold a piece, and those that hold a piece of colour c.
   Bitboard occupied() const { return occupied_; }
   Bitboard occupied(Color c) const { return occupiedBy_[c]; }
+  // The squares of colour c's ranged pieces (those that slide on some line).
+  Bitboard ranged(Color c) const { return ranged_[c]; }
   Color sideToMove() const { return side_; }
   Square kingSquare(Color c) const { return king_[c]; }
   int hand(Color c, PieceType t) const { return handCount(hands_[c], t); }
@@ -134,6 +136,7 @@ class Position {
   Piece cells_[CELL_COUNT];
   Bitboard occupied_;
   Bitboard occupiedBy_[2];
+  Bitboard ranged_[2];
   PackedHand hands_[2];
   Color side_;
   Square king_[2];

@@ -13,6 +13,9 @@ LineAttack lineAttacks[2][8];
 AttackRay leapRays[2][MAX_RAYS];
 int leapRayCount[2];
 Bitboard lineBeyond[81][LINE_COUNT];
+Bitboard stepNeighbourhood[81];
+uint32_t stepAttackers[2][2 * STEP_ATTACK_OFFSET];
+uint32_t rangedTypes;
 
 namespace {
 
@@ -106,8 +109,10 @@ void initRules() {
     }
     leapRayCount[c] = 0;
     for (LineAttack& l : lineAttacks[c]) l = LineAttack{0, 0};
+    for (uint32_t& m : stepAttackers[c]) m = 0;
     for (int k = 0; k < attackRayCount[c]; ++k) {
       const AttackRay& ray = attackRays[c][k];
+      stepAttackers[c][ray.delta + STEP_ATTACK_OFFSET] = ray.stepMask | ray.slideMask;
       int line = 0;
       // A piece on line i attacks the square toward it, against the line.
       while (line < LINE_COUNT && delta(-LINES[line].df, -LINES[line].dr) != ray.delta) ++line;
@@ -117,6 +122,10 @@ void initRules() {
         lineAttacks[c][line] = LineAttack{ray.stepMask | ray.slideMask, ray.slideMask};
       }
     }
+  }
+  rangedTypes = 0;
+  for (int t = 1; t < PIECE_TYPE_COUNT; ++t) {
+    if (pieceRules[t].slides) rangedTypes |= 1u << t;
   }
   initBitboards();
 }
@@ -131,6 +140,16 @@ void initBitboards() {
       }
       lineBeyond[b][i] = beyond;
     }
+    Bitboard near;
+    const int file = b / 9 + 1, rank = b % 9 + 1;
+    for (int df = -1; df <= 1; ++df) {
+      for (int dr = -2; dr <= 2; ++dr) {
+        const bool step = (df != 0 || dr != 0) && (dr >= -1 && dr <= 1 ? true : df != 0);
+        const int f = file + df, r = rank + dr;
+        if (step && f >= 1 && f <= 9 && r >= 1 && r <= 9) near |= squareBit(square(f, r));
+      }
+    }
+    stepNeighbourhood[b] = near;
   }
 }
 

@@ -57,6 +57,14 @@ extern LineAttack lineAttacks[2][8];
 extern AttackRay leapRays[2][MAX_RAYS];
 extern int leapRayCount[2];
 
+// The types of colour c that attack one step (a neighbour or a knight's
+// leap) from the attacker's square to a square `d` further on the mailbox,
+// by d + STEP_ATTACK_OFFSET.
+constexpr int STEP_ATTACK_OFFSET = 32;
+extern uint32_t stepAttackers[2][2 * STEP_ATTACK_OFFSET];
+// Bit t: type t slides along some line (a ranged piece).
+extern uint32_t rangedTypes;
+
 // The step's delta on the mailbox for a colour (White's moves are Black's
 // turned half round).
 inline int stepDelta(Color c, const PieceRules::Step& s) {
