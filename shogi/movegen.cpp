@@ -262,18 +262,27 @@ void keepLegal(Position& pos, const MoveList& candidates, MoveList& list) {
 // the pieces that attack it, found by looking outward from it.
 void addMovesTo(const Position& pos, Color c, Square to, Square king, MoveList& list) {
   const int b = bitOf(to);
-  for (Bitboard near = stepNeighbourhood[b] & pos.occupied(c); near; near.clearLowest()) {
-    const Square x = squareOfBit(lowestBit(near));
-    const PieceType t = typeOf(pos.at(x));
-    if (x != king && ((stepAttackers[c][to - x + STEP_ATTACK_OFFSET] >> t) & 1)) addBoardMove(list, c, t, x, to);
-  }
   const Bitboard ranged = pos.ranged(c);
   for (int i = 0; i < LINE_COUNT; ++i) {
-    if (!(lineBeyond[b][i] & ranged)) continue;
-    const Square x = nearestAlong(pos.occupied(), b, i);
-    if (x == to + delta(LINES[i].df, LINES[i].dr)) continue;  // a neighbour, added above
+    Square x = to + delta(LINES[i].df, LINES[i].dr);
+    Piece p = pos.at(x);
+    uint32_t attackers;
+    if (p == WALL) continue;
+    if (p != EMPTY) {
+      attackers = stepAttackers[c][to - x + STEP_ATTACK_OFFSET];
+    } else {
+      if (!(lineBeyond[b][i] & ranged)) continue;  // no ranged piece of c beyond
+      x = nearestAlong(pos.occupied(), b, i);
+      p = pos.at(x);
+      attackers = lineAttacks[c][i].far;
+    }
+    if (colorOf(p) == c && x != king && ((attackers >> typeOf(p)) & 1)) addBoardMove(list, c, typeOf(p), x, to);
+  }
+  for (int i = 0; i < leapRayCount[c]; ++i) {
+    const Square x = to - leapRays[c][i].delta;
     const Piece p = pos.at(x);
-    if (colorOf(p) == c && ((lineAttacks[c][i].far >> typeOf(p)) & 1)) addBoardMove(list, c, typeOf(p), x, to);
+    if (p == WALL || p == EMPTY || colorOf(p) != c || x == king) continue;
+    if ((leapRays[c][i].stepMask >> typeOf(p)) & 1) addBoardMove(list, c, typeOf(p), x, to);
   }
 }
 
