@@ -439,6 +439,8 @@ void generateChecks(Position& pos, MoveList& list) {
   Bitboard attackFrom[PIECE_TYPE_COUNT];
   bool filled[PIECE_TYPE_COUNT] = {};
   auto checkSquares = [&](PieceType t) {
+    // The promoted minor pieces move as the gold does.
+    if (t >= PRO_PAWN && t <= PRO_SILVER) t = GOLD;
     if (!filled[t]) {
       filled[t] = true;
       Bitboard from;
@@ -474,8 +476,8 @@ void generateChecks(Position& pos, MoveList& list) {
       if (!near && blocker == nullptr && !r.slides) continue;
       for (int i = 0; i < r.stepCount; ++i) {
         const int d = stepDelta(us, r.steps[i]);
-        if (!near && blocker == nullptr && r.steps[i].slide) {
-          // A ranged piece far from the king: skip a line that meets no
+        if (blocker == nullptr && r.steps[i].slide) {
+          // A ranged piece that uncovers nothing: skip a line that meets no
           // square it would check from.
           Bitboard wanted = checkSquares(t);
           if (r.promoted != NO_PIECE_TYPE) wanted |= checkSquares(r.promoted);
