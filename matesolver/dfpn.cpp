@@ -218,16 +218,21 @@ void TranspositionTable::storeUnknown(uint64_t key, PackedHand attacker, PackedH
                                       uint32_t dn, uint32_t work) {
   key = tableKey(key);
   TTEntry* c = cluster(key);
+  const TTEntry entry{key, attacker, defender, pn, dn, 0, int16_t(bound), UNKNOWN, workLog(work)};
+  int unresolved = 0;
+  for (size_t i = 0; i < CLUSTER; ++i) {
+    TTEntry& e = c[i];
+    if (e.key != key || e.state != UNKNOWN) continue;
+    if (e.attacker == attacker && e.defender == defender && e.depth == bound) {
+      e = entry;
+      return;
+    }
+    ++unresolved;
+  }
   // A board with many unresolved entries (many hands, many bounds) puts
   // further ones in clusters of their own rather than push out its proofs.
-  const bool match = std::any_of(c, c + CLUSTER, [&](const TTEntry& x) {
-    return x.key == key && x.state == UNKNOWN && x.attacker == attacker && x.defender == defender &&
-           x.depth == bound;
-  });
-  const bool spill = !match && unresolvedOf(c, key) >= SPILL_AFTER;
-  if (spill) c = cluster(spillKey(key, attacker, defender, bound));
-  TTEntry& e = slotFor(c, key, attacker, defender, UNKNOWN, bound);
-  e = TTEntry{key, attacker, defender, pn, dn, 0, int16_t(bound), UNKNOWN, workLog(work)};
+  if (unresolved >= SPILL_AFTER) c = cluster(spillKey(key, attacker, defender, bound));
+  slotFor(c, key, attacker, defender, UNKNOWN, bound) = entry;
 }
 
 void TranspositionTable::forgetUnknown(uint64_t key, PackedHand attacker, PackedHand defender, int bound) {
