@@ -286,13 +286,17 @@ void addMovesTo(const Position& pos, Color c, Square to, Square king, MoveList& 
   }
 }
 
-// The line (LINES of bitboard.h) a mailbox step runs along.
-int lineOf(int d) {
-  for (int i = 0; i < LINE_COUNT; ++i) {
-    if (delta(LINES[i].df, LINES[i].dr) == d) return i;
+// The line (LINES of bitboard.h) a mailbox step of one square runs along,
+// by the step + LINE_OFFSET.
+constexpr int LINE_OFFSET = STRIDE + 1;
+struct LineOfStep {
+  int8_t line[2 * LINE_OFFSET + 1];
+  constexpr LineOfStep() : line() {
+    for (int i = 0; i < LINE_COUNT; ++i) line[delta(LINES[i].df, LINES[i].dr) + LINE_OFFSET] = int8_t(i);
   }
-  return 0;  // not reached: every sliding step runs along a line
-}
+};
+constexpr LineOfStep lineOfStep{};
+int lineOf(int d) { return lineOfStep.line[d + LINE_OFFSET]; }
 
 // Legal replies to a check (or the first one, when `first` is set).
 bool generateEvasions(Position& pos, MoveList& list, bool first) {
@@ -456,43 +460,43 @@ void generateChecks(Position& pos, MoveList& list) {
     }
     return attackFrom[t];
   };
-  auto attacksKingFrom = [&](PieceType t, Square to) { return checkSquares(t).test(bitOf(to)); };
 
   // Board moves that check directly or uncover a check. A piece that moves
   // a step at a time can only check from near the king.
   const int kingFile = fileOf(king), kingRank = rankOf(king);
   for (Bitboard pieces = pos.occupied(us); pieces; pieces.clearLowest()) {
-    {
-      const Square from = squareOfBit(lowestBit(pieces));
-      const int file = fileOf(from), rank = rankOf(from);
-      const Piece piece = pos.at(from);
-      const Blocker* blocker = nullptr;
-      for (int b = 0; b < blockerCount; ++b) {
-        if (blockers[b].square == from) blocker = &blockers[b];
-      }
-      const PieceType t = typeOf(piece);
-      const PieceRules& r = pieceRules[t];
-      const bool near = std::abs(file - kingFile) <= 2 && std::abs(rank - kingRank) <= 4;
-      if (!near && blocker == nullptr && !r.slides) continue;
-      for (int i = 0; i < r.stepCount; ++i) {
-        const int d = stepDelta(us, r.steps[i]);
-        if (blocker == nullptr && r.steps[i].slide) {
-          // A ranged piece that uncovers nothing: skip a line that meets no
-          // square it would check from.
-          Bitboard wanted = checkSquares(t);
-          if (r.promoted != NO_PIECE_TYPE) wanted |= checkSquares(r.promoted);
-          if (!(lineBeyond[bitOf(from)][lineOf(d)] & wanted)) continue;
-        }
-        for (Square to = from + d;; to += d) {
-          const Piece target = pos.at(to);
-          if (target == WALL || (target != EMPTY && colorOf(target) == us)) break;
-          const bool uncovers = blocker != nullptr && !staysOnLine(pos, king, *blocker, to);
-          const bool canPromote = r.promoted != NO_PIECE_TYPE && (inPromotionZone(us, from) || inPromotionZone(us, to));
-          const bool mustPromote = r.deadRanks > 0 && relativeRank(us, rankOf(to)) <= r.deadRanks;
-          if (canPromote && (uncovers || attacksKingFrom(r.promoted, to))) candidates.add(Move::board(from, to, true));
-          if (!mustPromote && (uncovers || attacksKingFrom(t, to))) candidates.add(Move::board(from, to, false));
-          if (target != EMPTY || !r.steps[i].slide) break;
-        }
+    const int fromBit = lowestBit(pieces);
+    const Square from = squareOfBit(fromBit);
+    const Piece piece = pos.at(from);
+    const Blocker* blocker = nullptr;
+    for (int b = 0; b < blockerCount; ++b) {
+      if (blockers[b].square == from) blocker = &blockers[b];
+    }
+    const PieceType t = typeOf(piece);
+    const PieceRules& r = pieceRules[t];
+    const bool near = std::abs(fileOf(from) - kingFile) <= 2 && std::abs(rankOf(from) - kingRank) <= 4;
+    if (!near && blocker == nullptr && !r.slides) continue;
+    // The squares it would check from, as it is and promoted.
+    const Bitboard direct = checkSquares(t);
+    const Bitboard promotedDirect = r.promoted != NO_PIECE_TYPE ? checkSquares(r.promoted) : Bitboard{};
+    const Bitboard wanted = direct | promotedDirect;
+    // A piece that steps and uncovers nothing checks only from a square a step away.
+    if (blocker == nullptr && !r.slides && !(stepNeighbourhood[fromBit] & wanted)) continue;
+    for (int i = 0; i < r.stepCount; ++i) {
+      const int d = stepDelta(us, r.steps[i]);
+      // A ranged piece that uncovers nothing: skip a line that meets no
+      // square it would check from.
+      if (blocker == nullptr && r.steps[i].slide && !(lineBeyond[fromBit][lineOf(d)] & wanted)) continue;
+      for (Square to = from + d;; to += d) {
+        const Piece target = pos.at(to);
+        if (target == WALL || (target != EMPTY && colorOf(target) == us)) break;
+        const bool uncovers = blocker != nullptr && !staysOnLine(pos, king, *blocker, to);
+        const bool canPromote = r.promoted != NO_PIECE_TYPE && (inPromotionZone(us, from) || inPromotionZone(us, to));
+        const bool mustPromote = r.deadRanks > 0 && relativeRank(us, rankOf(to)) <= r.deadRanks;
+        const int toBit = bitOf(to);
+        if (canPromote && (uncovers || promotedDirect.test(toBit))) candidates.add(Move::board(from, to, true));
+        if (!mustPromote && (uncovers || direct.test(toBit))) candidates.add(Move::board(from, to, false));
+        if (target != EMPTY || !r.steps[i].slide) break;
       }
     }
   }

@@ -74,8 +74,20 @@ constexpr int CELL_COUNT = 144;
 using Square = int;
 constexpr Square NO_SQUARE = 0;
 constexpr Square square(int file, int rank) { return 11 + file * STRIDE + rank; }
-constexpr int fileOf(Square s) { return (s - 11) / STRIDE; }
-constexpr int rankOf(Square s) { return (s - 11) % STRIDE; }
+namespace detail {
+struct FileRankTables {
+  int8_t file[CELL_COUNT], rank[CELL_COUNT];
+  constexpr FileRankTables() : file(), rank() {
+    for (int s = 0; s < CELL_COUNT; ++s) {
+      file[s] = int8_t((s - 11) / STRIDE);
+      rank[s] = int8_t((s - 11) % STRIDE);
+    }
+  }
+};
+inline constexpr FileRankTables fileRankTables{};
+}  // namespace detail
+constexpr int fileOf(Square s) { return detail::fileRankTables.file[s]; }
+constexpr int rankOf(Square s) { return detail::fileRankTables.rank[s]; }
 // A step of df files and dr ranks.
 constexpr int delta(int df, int dr) { return df * STRIDE + dr; }
 

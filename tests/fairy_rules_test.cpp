@@ -299,26 +299,32 @@ TEST(FairyRules, ConditionsAndRules) {
 }
 
 
-// The set of occupied squares the attack test reads follows the board
-// through every kind of move and its undoing: captures, promotions, drops,
-// and the rebirths that put a piece on a third square or swap two; and the
-// key foreseen for a move is the key the move makes.
+// The sets of squares the attack test reads (occupied, by colour, and the
+// ranged pieces by colour) follow the board through every kind of move and
+// its undoing: captures, promotions (a lance that promotes no longer
+// ranges), drops, and the rebirths that put a piece on a third square or
+// swap two; and the key foreseen for a move is the key the move makes.
 TEST(Occupancy, FollowsTheBoardThroughMovesAndUndo) {
-  // All pieces, Black's and White's, as the cells hold them.
+  // All pieces, Black's and White's, and the ranged ones, as the cells hold them.
   auto fromCells = [](const Position& pos) {
-    std::vector<Bitboard> b(3);
+    std::vector<Bitboard> b(5);
     for (int file = 1; file <= 9; ++file) {
       for (int rank = 1; rank <= 9; ++rank) {
         const Piece p = pos.at(square(file, rank));
         if (p == EMPTY) continue;
         b[0] |= squareBit(square(file, rank));
         b[1 + colorOf(p)] |= squareBit(square(file, rank));
+        const PieceType t = typeOf(p);
+        if (t == LANCE || t == BISHOP || t == ROOK || t == HORSE || t == DRAGON || t == QUEEN_KING) {
+          b[3 + colorOf(p)] |= squareBit(square(file, rank));
+        }
       }
     }
     return b;
   };
   auto occupancy = [](const Position& pos) {
-    return std::vector<Bitboard>{pos.occupied(), pos.occupied(BLACK), pos.occupied(WHITE)};
+    return std::vector<Bitboard>{pos.occupied(), pos.occupied(BLACK), pos.occupied(WHITE), pos.ranged(BLACK),
+                                 pos.ranged(WHITE)};
   };
   const char* start = "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1";
   for (Rebirth rebirth : {Rebirth::NONE, Rebirth::CIRCE, Rebirth::ANTI_CIRCE, Rebirth::PWC}) {
