@@ -28,12 +28,6 @@ inline int handCount(PackedHand h, PieceType t) {
 // Every count of a is at least the count of b.
 inline bool handCovers(PackedHand a, PackedHand b) { return (((a | HAND_GUARD) - b) & HAND_GUARD) == HAND_GUARD; }
 
-// The types of colour c that attack square s from x, the nearest piece
-// along line i out of s (LINES of bitboard.h): adjacent or from afar.
-inline uint32_t lineAttackers(Color c, int i, Square s, Square x) {
-  return x == s + delta(LINES[i].df, LINES[i].dr) ? lineAttacks[c][i].adjacent : lineAttacks[c][i].far;
-}
-
 class Position {
  public:
   Position();

@@ -108,7 +108,7 @@ void initRules() {
       for (int i = 0; i < r.stepCount; ++i) addRay(c, stepDelta(c, r.steps[i]), PieceType(t), r.steps[i].slide);
     }
     leapRayCount[c] = 0;
-    for (LineAttack& l : lineAttacks[c]) l = LineAttack{0, 0};
+    for (LineAttack& l : lineAttacks[c]) l = LineAttack{0};
     for (uint32_t& m : stepAttackers[c]) m = 0;
     for (int k = 0; k < attackRayCount[c]; ++k) {
       const AttackRay& ray = attackRays[c][k];
@@ -119,7 +119,7 @@ void initRules() {
       if (line == LINE_COUNT) {
         leapRays[c][leapRayCount[c]++] = ray;
       } else {
-        lineAttacks[c][line] = LineAttack{ray.stepMask | ray.slideMask, ray.slideMask};
+        lineAttacks[c][line] = LineAttack{ray.slideMask};
       }
     }
   }

@@ -48,10 +48,11 @@ extern int attackRayCount[2];
 
 // The attack tables again, by line out of the attacked square (LINES of
 // bitboard.h): the types of a colour that attack it from the nearest piece
-// along line i when that piece is adjacent, and when it is farther; and the
-// rays no line holds (the knight's leaps).
+// along line i when that piece is farther than a step (a step away,
+// stepAttackers below tells); and the rays no line holds (the knight's
+// leaps).
 struct LineAttack {
-  uint32_t adjacent, far;
+  uint32_t far;
 };
 extern LineAttack lineAttacks[2][8];
 extern AttackRay leapRays[2][MAX_RAYS];
