@@ -92,7 +92,8 @@ class Position {
 
   bool attacked(Square s, Color by) const;
   // The same with the piece on `ignored` taken off the board (for the king's
-  // own square when it steps away along a line of attack).
+  // own square when it steps away along a line of attack): it must not hold
+  // a piece of colour `by`.
   bool attackedIgnoring(Square s, Color by, Square ignored) const;
   bool inCheck(Color c) const { return king_[c] != NO_SQUARE && attacked(king_[c], ~c); }
   // Whether the fairy king of colour `by` (one that moves on coordinates,
