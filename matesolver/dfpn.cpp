@@ -84,17 +84,59 @@ uint8_t workLog(uint32_t work) {
 // ---------------------------------------------------------------------------
 // Transposition table
 
-TranspositionTable::TranspositionTable(size_t megabytes) {
-  const size_t bytes = std::max<size_t>(megabytes, 1) << 20;
-  size_t clusters = 1;
-  while (clusters * 2 * CLUSTER * sizeof(TTEntry) <= bytes) clusters *= 2;
-  count_ = clusters * CLUSTER;
+TranspositionTable::TranspositionTable(size_t megabytes, size_t startMegabytes) {
+  auto clustersIn = [](size_t mib) {
+    const size_t bytes = std::max<size_t>(mib, 1) << 20;
+    size_t clusters = 1;
+    while (clusters * 2 * CLUSTER * sizeof(TTEntry) <= bytes) clusters *= 2;
+    return clusters;
+  };
+  // The whole size is taken at once, so that growing can neither fail nor
+  // hold two tables; the system backs only the part in use.
+  largestClusters_ = clustersIn(megabytes);
   constexpr size_t alignment = CLUSTER * sizeof(TTEntry);
-  memory_.reset(allocateTable(count_ * sizeof(TTEntry) + alignment));
+  memory_.reset(allocateTable(largestClusters_ * CLUSTER * sizeof(TTEntry) + alignment));
   if (!memory_) throw std::bad_alloc();
   const uintptr_t start = (reinterpret_cast<uintptr_t>(memory_.get()) + alignment - 1) & ~uintptr_t(alignment - 1);
   entries_ = reinterpret_cast<TTEntry*>(start);
+  const size_t clusters = std::min(largestClusters_, clustersIn(startMegabytes));
+  count_ = clusters * CLUSTER;
   mask_ = clusters - 1;
+}
+
+void TranspositionTable::grow() {
+  const size_t oldClusters = mask_ + 1;
+  count_ = largestClusters_ * CLUSTER;
+  mask_ = largestClusters_ - 1;
+  // Each entry of the old part is taken out and stored anew, so that it
+  // lands where the larger table looks for it (a board's many unresolved
+  // entries spilling as they would have). One that lands in an old cluster
+  // not yet taken out is moved again, to the same place.
+  for (size_t k = 0; k < oldClusters; ++k) {
+    TTEntry moved[CLUSTER];
+    TTEntry* c = &entries_[k * CLUSTER];
+    for (size_t i = 0; i < CLUSTER; ++i) {
+      moved[i] = c[i];
+      if (c[i].state != EMPTY_SLOT) --filled_;
+      c[i] = TTEntry{};
+    }
+    for (const TTEntry& e : moved) {
+      const uint32_t work = uint32_t(1) << e.work;
+      switch (e.state) {
+        case PROVEN:
+          storeProven(e.key, e.attacker, e.defender, e.depth, Move{e.best}, work);
+          break;
+        case DISPROVEN:
+          storeDisproven(e.key, e.attacker, e.defender, e.depth, work);
+          break;
+        case UNKNOWN:
+          storeUnknown(e.key, e.attacker, e.defender, e.depth, e.pn, e.dn, work);
+          break;
+        default:
+          break;
+      }
+    }
+  }
 }
 
 TranspositionTable::Probe TranspositionTable::probe(uint64_t key, PackedHand attacker, PackedHand defender,
@@ -189,7 +231,10 @@ TTEntry& TranspositionTable::slotFor(TTEntry* c, uint64_t key, PackedHand attack
   }
   for (size_t i = 0; i < CLUSTER; ++i) {
     TTEntry& e = c[i];
-    if (e.state == EMPTY_SLOT) return e;
+    if (e.state == EMPTY_SLOT) {
+      ++filled_;
+      return e;
+    }
     // Evict unresolved entries first, then the cheapest.
     auto cost = [](const TTEntry& x) { return int(x.work) + (x.state == UNKNOWN ? 0 : 64); };
     if (victim == nullptr || cost(e) < cost(*victim)) victim = &e;
@@ -204,6 +249,7 @@ void TranspositionTable::storeProven(uint64_t key, PackedHand attacker, PackedHa
   TTEntry& e = slotFor(cluster(key), key, attacker, defender, PROVEN, length);
   if (e.state == PROVEN && e.depth <= length) return;
   e = TTEntry{key, attacker, defender, 0, INF, best.raw, int16_t(length), PROVEN, workLog(work)};
+  growIfFilling();
 }
 
 void TranspositionTable::storeDisproven(uint64_t key, PackedHand attacker, PackedHand defender, int bound,
@@ -212,6 +258,7 @@ void TranspositionTable::storeDisproven(uint64_t key, PackedHand attacker, Packe
   TTEntry& e = slotFor(cluster(key), key, attacker, defender, DISPROVEN, bound);
   if (e.state == DISPROVEN && e.depth >= bound) return;
   e = TTEntry{key, attacker, defender, INF, 0, 0, int16_t(bound), DISPROVEN, workLog(work)};
+  growIfFilling();
 }
 
 void TranspositionTable::storeUnknown(uint64_t key, PackedHand attacker, PackedHand defender, int bound, uint32_t pn,
@@ -233,6 +280,7 @@ void TranspositionTable::storeUnknown(uint64_t key, PackedHand attacker, PackedH
   // further ones in clusters of their own rather than push out its proofs.
   if (unresolved >= SPILL_AFTER) c = cluster(spillKey(key, attacker, defender, bound));
   slotFor(c, key, attacker, defender, UNKNOWN, bound) = entry;
+  growIfFilling();
 }
 
 void TranspositionTable::forgetUnknown(uint64_t key, PackedHand attacker, PackedHand defender, int bound) {
@@ -245,6 +293,7 @@ void TranspositionTable::forgetUnknown(uint64_t key, PackedHand attacker, Packed
       if (e.key == key && e.state == UNKNOWN && e.attacker == attacker && e.defender == defender &&
           e.depth == bound) {
         e = TTEntry{};
+        --filled_;
       }
     }
   };

@@ -66,7 +66,15 @@ class TranspositionTable {
     bool found = false;               // an entry matched
   };
 
-  explicit TranspositionTable(size_t megabytes);
+  // A table of `megabytes`. It starts at `startMegabytes` (or the whole
+  // size, if smaller) and grows to the whole size once an eighth of it is
+  // in use: the system zeroes a table's memory as it is first touched, and
+  // in a short search (most checks of a checker run) that costs more than
+  // the search itself when entries are spread over a large table. Growing
+  // while the table is that empty keeps what it holds much as a table of
+  // the full size would. (Growing in several steps was measured slower in
+  // long searches.)
+  explicit TranspositionTable(size_t megabytes, size_t startMegabytes = 16);
   Probe probe(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound) const;
   // Starts loading what probe will read, so that the probes of a node's
   // children wait for memory together rather than one after another.
@@ -80,7 +88,9 @@ class TranspositionTable {
   // Drops the unresolved entry of a position that is now proven or disproven.
   void forgetUnknown(uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, int bound);
   size_t used() const;
+  // Entries the table holds now, and at most.
   size_t capacity() const { return count_; }
+  size_t largestCapacity() const { return largestClusters_ * CLUSTER; }
 
  private:
   // The entries of a board, proofs, disproofs and unresolved ones, live in
@@ -97,6 +107,11 @@ class TranspositionTable {
   const TTEntry* cluster(uint64_t key) const { return &entries_[((key >> 16) & mask_) * CLUSTER]; }
   TTEntry& slotFor(TTEntry* c, uint64_t key, shogi::PackedHand attacker, shogi::PackedHand defender, uint8_t state,
                    int depth);
+  // To the whole size, with every entry moved over, when an eighth is in use.
+  void growIfFilling() {
+    if (filled_ * 8 > count_ && count_ < largestClusters_ * CLUSTER) grow();
+  }
+  void grow();
   // Zeroed memory from calloc, so that a large table costs nothing until used.
   struct Free {
     void operator()(void* p) const { std::free(p); }
@@ -105,6 +120,8 @@ class TranspositionTable {
   TTEntry* entries_ = nullptr;  // in memory_, each cluster aligned to its size
   size_t count_ = 0;
   uint64_t mask_;
+  size_t largestClusters_ = 0;
+  size_t filled_ = 0;  // slots that were empty when written, less those emptied
 };
 
 // Disproofs that rest on a repetition cut-off hold for the line they were

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -154,6 +155,76 @@ TEST(TranspositionTable, ManyUnresolvedEntriesKeepTheBoardsResults) {
   table.forgetUnknown(kBoard, R + 11 * P, S, 13);
   EXPECT_FALSE(table.probe(kBoard, R + 11 * P, S, 13).found);
   EXPECT_TRUE(table.probe(kBoard, R + 11 * P, S, 11).found);
+}
+
+// A table that starts small grows to its full size once an eighth of it is
+// in use, and every entry it held is found again after that: proofs, disproofs, unresolved entries, and a board's many unresolved
+// entries that went to clusters of their own.
+TEST(TranspositionTable, GrowingKeepsEveryEntry) {
+  TranspositionTable table(64, 1);
+  const size_t start = table.capacity();
+  ASSERT_EQ(table.largestCapacity(), start * 64);
+  struct Stored {
+    uint64_t key;
+    int kind;  // 0 proven, 1 disproven, 2 unresolved
+    PackedHand attacker, defender;
+    int depth;
+    uint32_t pn, dn;
+  };
+  std::vector<Stored> stored;
+  std::mt19937_64 random(14);
+  auto store = [&](const Stored& s) {
+    stored.push_back(s);
+    if (s.kind == 0) table.storeProven(s.key, s.attacker, s.defender, s.depth, shogi::Move::drop(shogi::GOLD, 40), 9);
+    if (s.kind == 1) table.storeDisproven(s.key, s.attacker, s.defender, s.depth, 9);
+    if (s.kind == 2) table.storeUnknown(s.key, s.attacker, s.defender, s.depth, s.pn, s.dn, 9);
+  };
+  auto storeRandom = [&]() {
+    const uint32_t n = uint32_t(stored.size());
+    store({random(), int(n % 3), (n % 5) * P + G, (n % 3) * S, int(2 * (n % 20) + 1), n + 1, n + 2});
+  };
+  while (stored.size() < start / 8) storeRandom();
+  EXPECT_EQ(table.capacity(), start) << "an eighth in use: not yet";
+  storeRandom();
+  EXPECT_EQ(table.capacity(), table.largestCapacity());
+  for (int pawns = 0; pawns < 12; ++pawns) {
+    for (int bound : {9, 11, 13}) store({kBoard, 2, R + pawns * P, S, bound, 100u + pawns, 200u + bound});
+  }
+  for (int i = 0; i < 20000; ++i) storeRandom();
+  EXPECT_EQ(table.used(), stored.size());
+  for (const Stored& s : stored) {
+    const TranspositionTable::Probe e = table.probe(s.key, s.attacker, s.defender, s.depth);
+    ASSERT_TRUE(e.found) << s.kind << " " << s.key;
+    if (s.kind == 0) {
+      EXPECT_EQ(e.state, TranspositionTable::PROVEN);
+      EXPECT_EQ(e.length, s.depth);
+      EXPECT_EQ(e.best, shogi::Move::drop(shogi::GOLD, 40));
+    } else if (s.kind == 1) {
+      EXPECT_EQ(e.state, TranspositionTable::DISPROVEN);
+    } else {
+      EXPECT_EQ(e.state, TranspositionTable::UNKNOWN);
+      EXPECT_EQ(e.pn, s.pn);
+      EXPECT_EQ(e.dn, s.dn);
+    }
+  }
+}
+
+// Entries forgotten once their positions are settled make room again: a
+// search that keeps few entries at a time never grows its table.
+TEST(TranspositionTable, ForgottenEntriesDoNotMakeTheTableGrow) {
+  TranspositionTable table(64, 1);
+  const size_t start = table.capacity();
+  std::mt19937_64 random(15);
+  for (int round = 0; round < 4; ++round) {
+    std::vector<uint64_t> keys;
+    for (size_t i = 0; i < start / 8; ++i) {
+      keys.push_back(random());
+      table.storeUnknown(keys.back(), G, S, 9, 1, 1, 1);
+    }
+    for (uint64_t key : keys) table.forgetUnknown(key, G, S, 9);
+  }
+  EXPECT_EQ(table.capacity(), start);
+  EXPECT_EQ(table.used(), 0u);
 }
 
 // A disproof that rests on a repetition cut-off, stored for one line (a
