@@ -109,7 +109,7 @@ class TranspositionTable {
                    int depth);
   // To the whole size, with every entry moved over, when an eighth is in use.
   void growIfFilling() {
-    if (filled_ * 8 > count_ && count_ < largestClusters_ * CLUSTER) grow();
+    if (filled_ * 8 > count_ && count_ < largestCapacity()) grow();
   }
   void grow();
   // Zeroed memory from calloc, so that a large table costs nothing until used.
