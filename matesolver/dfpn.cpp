@@ -375,16 +375,18 @@ void MateSearch::checkLimits() {
   limits.poll(nodes);
 }
 
-bool MateSearch::onPath(uint64_t board, PackedHand attacker, PackedHand defender) const {
-  if (pathBoards_[pathSlot(board)] == 0) return false;
-  for (const PathEntry& e : path_) {
+int MateSearch::onPath(uint64_t board, PackedHand attacker, PackedHand defender) const {
+  if (pathBoards_[pathSlot(board)] == 0) return NO_LOOP;
+  // The deepest such position: the cut-off rests on as little of the line as can be.
+  for (size_t i = path_.size(); i-- > 0;) {
+    const PathEntry& e = path_[i];
     if (e.board != board) continue;
     if (e.exactOnly ? (e.attacker == attacker && e.defender == defender)
                     : (handCovers(e.attacker, attacker) && handCovers(defender, e.defender))) {
-      return true;
+      return int(i);
     }
   }
-  return false;
+  return NO_LOOP;
 }
 
 MateSearch::Option MateSearch::firstLook(Position& pos, int bound) {
@@ -395,11 +397,11 @@ MateSearch::Option MateSearch::firstLook(Position& pos, int bound) {
   if (checks.size == 0) {
     // No check, no mate at any bound.
     table_.storeDisproven(key, attacker, defender, MAX_BOUND, 1);
-    return Option{INF, 0, 0, false};
+    return Option{INF, 0, 0, NO_LOOP};
   }
   if (selfmate_) {
     table_.storeUnknown(key, attacker, defender, bound, 1, uint32_t(checks.size), 1);
-    return Option{1, uint32_t(checks.size), 0, false};
+    return Option{1, uint32_t(checks.size), 0, NO_LOOP};
   }
   // With one ply left a check that leaves a reply other than a drop fails
   // at once; one answered by drops only may still mate when they are
@@ -408,18 +410,18 @@ MateSearch::Option MateSearch::firstLook(Position& pos, int bound) {
   const OnePly look = onePlyLook(pos, checks, mate);
   if (look == OnePly::MATE) {
     table_.storeProven(key, dropUnit(mate), defender, 1, mate, 1);
-    return Option{0, INF, 1, false, dropUnit(mate)};
+    return Option{0, INF, 1, NO_LOOP, dropUnit(mate)};
   }
   if (bound == 1 && look == OnePly::NONE) {
     table_.storeDisproven(key, attacker, defender, 1, 1);
-    return Option{INF, 0, 0, false};
+    return Option{INF, 0, 0, NO_LOOP};
   }
   if (bound == 3 && !pos.fairy()) {
     Option settled;
     if (threePlyLook(pos, checks, settled)) return settled;
   }
   table_.storeUnknown(key, attacker, defender, bound, 1, uint32_t(checks.size), 1);
-  return Option{1, uint32_t(checks.size), 0, false};
+  return Option{1, uint32_t(checks.size), 0, NO_LOOP};
 }
 
 MateSearch::OnePly MateSearch::onePlyLook(Position& pos, const MoveList& checks, Move& mate) {
@@ -469,7 +471,7 @@ bool MateSearch::threePlyLook(Position& pos, const MoveList& checks, Option& out
     if (!refuted) return false;
   }
   table_.storeDisproven(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), 3, 2);
-  out = Option{INF, 0, 0, false};
+  out = Option{INF, 0, 0, NO_LOOP};
   return true;
 }
 
@@ -504,6 +506,12 @@ uint32_t MateSearch::replyCount(Position& pos) {
 uint32_t MateSearch::Child::pn() const {
   uint32_t v = option[0].pn;
   for (int i = 1; i < options; ++i) v = std::min(v, option[i].pn);
+  return v;
+}
+
+int MateSearch::Child::loop() const {
+  int v = option[0].loop;
+  for (int i = 1; i < options; ++i) v = std::min(v, option[i].loop);
   return v;
 }
 
@@ -564,12 +572,14 @@ bool MateSearch::futileTestPosition(const Position& pos, Move drop, Square check
 }
 
 MateSearch::Option MateSearch::probe(const Position& pos, int bound) const {
-  if (isCheckPosition(pos)) return Option{INF, 0, 0, true, 0, true};
+  if (isCheckPosition(pos)) return Option{INF, 0, 0, BEFORE_LINE, 0, true};
   const TranspositionTable::Probe e = table_.probe(keyOf(pos), pos.packedHand(BLACK), pos.packedHand(WHITE), bound);
-  if (e.state == TranspositionTable::UNKNOWN && e.found && lines_.disproven(LineTable::step(line_, pos.key()), bound)) {
-    return Option{INF, 0, 0, true, 0, true};
+  int loop;
+  if (e.state == TranspositionTable::UNKNOWN && e.found &&
+      lines_.disproven(LineTable::step(line_, pos.key()), bound, &loop)) {
+    return Option{INF, 0, 0, loop, 0, true};
   }
-  return Option{e.pn, e.dn, e.length, false, e.proofHand, e.found};
+  return Option{e.pn, e.dn, e.length, NO_LOOP, e.proofHand, e.found};
 }
 
 bool MateSearch::expandAttacker(Position& pos, int bound, bool root, Result& done) {
@@ -595,7 +605,7 @@ bool MateSearch::expandAttacker(Position& pos, int bound, bool root, Result& don
       }
       if (replies == 0) {
         pos.undoMove(m);
-        done = Result{0, INF, 1, false, m, dropUnit(m)};
+        done = Result{0, INF, 1, NO_LOOP, m, dropUnit(m)};
         return true;
       }
       c.option[0].pn = replies;
@@ -603,7 +613,7 @@ bool MateSearch::expandAttacker(Position& pos, int bound, bool root, Result& don
     }
     // With no ply left after the defender's reply only futile drops can be
     // left to it.
-    if (!selfmate_ && childBound < 2 && !futileRule && c.option[0].pn != 0) c.option[0] = Option{INF, 0, 0, false};
+    if (!selfmate_ && childBound < 2 && !futileRule && c.option[0].pn != 0) c.option[0] = Option{INF, 0, 0, NO_LOOP};
     pos.undoMove(m);
     children_.push_back(c);
   }
@@ -618,9 +628,9 @@ void MateSearch::initReply(Position& pos, int bound, Child& c) {
     // the attacker needs two plies more at least.
     pos.doMove(r);
     if (attackerMated(pos)) {
-      c.option[0] = Option{0, INF, 0, false, pos.packedHand(BLACK), true};
+      c.option[0] = Option{0, INF, 0, NO_LOOP, pos.packedHand(BLACK), true};
     } else if (bound < 3) {
-      c.option[0] = Option{INF, 0, 0, false};
+      c.option[0] = Option{INF, 0, 0, NO_LOOP};
     } else {
       const int childBound = normalise(true, bound - 1);
       c.option[0] = probe(pos, childBound);
@@ -630,7 +640,7 @@ void MateSearch::initReply(Position& pos, int bound, Child& c) {
     return;
   }
   if (bound < 2) {
-    c.option[0] = Option{INF, 0, 0, false};  // no ply left to mate after it
+    c.option[0] = Option{INF, 0, 0, NO_LOOP};  // no ply left to mate after it
   } else {
     pos.doMove(r);
     const int childBound = normalise(true, bound - 1);
@@ -670,7 +680,7 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
   generateLegal(pos, replies);
   if (replies.size == 0) {
     // Mated: the goal, or in selfmates the end of the line without it.
-    done = pos.inCheck() && !selfmate_ ? Result{0, INF, 0, false, Move{}} : Result{INF, 0, 0, false, Move{}};
+    done = pos.inCheck() && !selfmate_ ? Result{0, INF, 0, NO_LOOP, Move{}} : Result{INF, 0, 0, NO_LOOP, Move{}};
     return true;
   }
   // With fewer than two plies left only futile drops can leave the
@@ -679,7 +689,7 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
     const Interposition ip = futileRule ? interpositionSquares(pos) : Interposition{};
     for (Move r : replies) {
       if (!r.isDrop() || !ip.contains(r.to())) {
-        done = Result{INF, 0, 0, false, Move{}};
+        done = Result{INF, 0, 0, NO_LOOP, Move{}};
         return true;
       }
     }
@@ -695,7 +705,7 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
     Child c{};
     c.move = r;
     c.options = 1;
-    c.option[0] = Option{1, 1, 0, false};
+    c.option[0] = Option{1, 1, 0, NO_LOOP};
     if (r.isDrop() && (dropSeen & squareBit(r.to()))) {
       c.delayed = true;
     } else {
@@ -703,11 +713,9 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
       initReply(pos, bound, c);
       // A reply known to escape, whatever the line before, settles the
       // position: the replies after it need no first look.
-      bool path = false;
-      for (int k = 0; k < c.options; ++k) path = path || c.option[k].pathDependent;
-      if (c.dn() == 0 && !path) {
+      if (c.dn() == 0 && c.loop() >= int(path_.size())) {
         children_.resize(begin);
-        done = Result{INF, 0, 0, false, Move{}};
+        done = Result{INF, 0, 0, NO_LOOP, Move{}};
         return true;
       }
     }
@@ -719,22 +727,24 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
 MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bound, uint32_t thpn, uint32_t thdn,
                                       bool root) {
   bound = normalise(attackerToMove, bound);
-  if (selfmate_ && attackerToMove && attackerMated(pos)) return Result{0, INF, 0, false, Move{}, pos.packedHand(BLACK)};
-  if (attackerToMove && bound < 1) return Result{INF, 0, 0, false, Move{}};
+  if (selfmate_ && attackerToMove && attackerMated(pos)) return Result{0, INF, 0, NO_LOOP, Move{}, pos.packedHand(BLACK)};
+  if (attackerToMove && bound < 1) return Result{INF, 0, 0, NO_LOOP, Move{}};
   const uint64_t key = keyOf(pos);
   const PackedHand attacker = pos.packedHand(BLACK), defender = pos.packedHand(WHITE);
   // Back at the step check's own position: the line ends here, before the
   // table can offer a proof of the same board that plays the excluded move.
-  if (!root && isCheckPosition(key, attacker, defender)) return Result{INF, 0, 0, true, Move{}};
+  if (!root && isCheckPosition(key, attacker, defender)) return Result{INF, 0, 0, BEFORE_LINE, Move{}};
   if (!root) {
     const TranspositionTable::Probe e = table_.probe(key, attacker, defender, bound);
-    if (e.state == TranspositionTable::PROVEN) return Result{0, INF, e.length, false, e.best, e.proofHand};
-    if (e.state == TranspositionTable::DISPROVEN) return Result{INF, 0, 0, false, Move{}};
+    if (e.state == TranspositionTable::PROVEN) return Result{0, INF, e.length, NO_LOOP, e.best, e.proofHand};
+    if (e.state == TranspositionTable::DISPROVEN) return Result{INF, 0, 0, NO_LOOP, Move{}};
   }
-  if (onPath(key, attacker, defender)) return Result{INF, 0, 0, true, Move{}};
+  if (const int repeated = onPath(key, attacker, defender); repeated != NO_LOOP) {
+    return Result{INF, 0, 0, repeated, Move{}};
+  }
   const uint64_t outerLine = line_;
   const uint64_t line = LineTable::step(line_, pos.key());
-  if (!root && lines_.disproven(line, bound)) return Result{INF, 0, 0, true, Move{}};
+  if (int loop; !root && lines_.disproven(line, bound, &loop)) return Result{INF, 0, 0, loop, Move{}};
   line_ = line;
   ++nodes;
   checkLimits();
@@ -744,7 +754,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
   Result result{};
   bool finished = attackerToMove ? expandAttacker(pos, bound, root, result) : expandDefender(pos, bound, result);
   if (!finished && children_.size() == begin) {
-    result = Result{INF, 0, 0, false, Move{}};  // no check at all
+    result = Result{INF, 0, 0, NO_LOOP, Move{}};  // no check at all
     finished = true;
   }
 
@@ -816,7 +826,7 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
         futileTestPosition(pos, chosen.move, chosen.checker, chosen.variant[o], test);
         r = search(test, false, bound, childPn, childDn, false);
       }
-      children_[best].option[o] = Option{r.pn, r.dn, r.length, r.pathDependent, r.proofHand};
+      children_[best].option[o] = Option{r.pn, r.dn, r.length, r.loop, r.proofHand};
     }
     path_.pop_back();
     --pathBoards_[pathSlot(key)];
@@ -852,16 +862,20 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
       // Selfmate proofs hold for the hands they were made with only.
       if (selfmate_) result.proofHand = attacker;
     } else if (result.dn == 0) {
-      // A disproof that rests on a repetition cut-off holds for this line only.
-      bool anyPath = false, anyFree = false;
+      // A disproof that rests on a repetition cut-off holds for the lines
+      // through the position repeated: at the attacker's turn every check is
+      // refuted, each resting on its own; at the defender's one reply does,
+      // the one resting on least. One that rests on this position or
+      // positions after it only holds whatever the line before: were this
+      // position mated, the shortest mate would lead back to a position it
+      // is mated from sooner.
+      int loop = attackerToMove ? NO_LOOP : BEFORE_LINE;
       for (size_t i = begin; i < children_.size(); ++i) {
         const Child& c = children_[i];
         if (c.delayed || c.dn() != 0) continue;
-        bool path = false;
-        for (int k = 0; k < c.options; ++k) path = path || c.option[k].pathDependent;
-        (path ? anyPath : anyFree) = true;
+        loop = attackerToMove ? std::min(loop, c.loop()) : std::max(loop, c.loop());
       }
-      result.pathDependent = attackerToMove ? anyPath : !anyFree;
+      result.loop = loop >= int(path_.size()) ? NO_LOOP : loop;
     }
   }
   children_.resize(begin);
@@ -873,11 +887,11 @@ MateSearch::Result MateSearch::search(Position& pos, bool attackerToMove, int bo
       table_.storeProven(key, result.proofHand, defender, result.length, result.best, work);
       table_.forgetUnknown(key, attacker, defender, bound);
     } else if (result.dn == 0) {
-      if (!result.pathDependent) {
+      if (result.loop == NO_LOOP) {
         table_.storeDisproven(key, attacker, defender, bound, work);
         table_.forgetUnknown(key, attacker, defender, bound);
       } else {
-        lines_.store(line, bound);
+        lines_.store(line, bound, result.loop);
       }
     } else {
       table_.storeUnknown(key, attacker, defender, bound, result.pn, result.dn, work);
@@ -971,7 +985,7 @@ std::vector<Move> MateSearch::mateLine(Position& pos, int bound, const std::vect
           if (first && isExcluded(excluded, m)) continue;
           p.doMove(m);
           // A check that mates: the goal, or in selfmates no way forward.
-          Option child = !hasLegalMove(p) ? (selfmate_ ? Option{INF, 0, 0, false} : Option{0, INF, 0, false})
+          Option child = !hasLegalMove(p) ? (selfmate_ ? Option{INF, 0, 0, NO_LOOP} : Option{0, INF, 0, NO_LOOP})
                                           : probe(p, bound - 1);
           if (selfmate_ && child.dn == 0) {
             p.undoMove(m);
@@ -979,7 +993,7 @@ std::vector<Move> MateSearch::mateLine(Position& pos, int bound, const std::vect
           }
           if (searching && child.pn != 0) {
             const Result r = solve(p, false, bound - 1);
-            child = Option{r.pn, r.dn, r.length, false};
+            child = Option{r.pn, r.dn, r.length, NO_LOOP};
           }
           p.undoMove(m);
           if (child.pn == 0 && (chosenLength < 0 || child.length < chosenLength)) {
@@ -997,7 +1011,7 @@ std::vector<Move> MateSearch::mateLine(Position& pos, int bound, const std::vect
       for (Move m : moves) {
         if (m.isDrop() && ip.contains(m.to()) && solveFutileTest(p, m, ip.checker, bound)) continue;
         p.doMove(m);
-        Option child = selfmate_ && attackerMated(p) ? Option{0, INF, 0, false} : probe(p, bound - 1);
+        Option child = selfmate_ && attackerMated(p) ? Option{0, INF, 0, NO_LOOP} : probe(p, bound - 1);
         p.undoMove(m);
         if (child.pn != 0) {
           p.doMove(m);

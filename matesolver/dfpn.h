@@ -17,8 +17,9 @@
 // with the same board whose attacker holds at least those. A proof is valid
 // for every bound at least its length, a disproof for every bound at most
 // the one it was made with. A position that repeats in a line ends that
-// line without mate; results that depend on such a cut-off are kept for
-// their own line only (LineTable).
+// line without mate; results that depend on such a cut-off at an earlier
+// position of the line are kept for their own line only (LineTable), those
+// that come back only to their own position or later ones go to the table.
 // A step check's own position is on every line it searches: a detour that
 // comes back to it ends there, whatever the line did before.
 #pragma once
@@ -142,11 +143,18 @@ class LineTable {
     const uint64_t h = (line ^ positionKey) * 0x9E3779B97F4A7C15ull;
     return h ^ (h >> 29);
   }
-  void store(uint64_t line, int bound) { slots_[line & (slots_.size() - 1)] = Slot{line, bound}; }
-  // No mate within `bound` along this line: one was disproven within at least as much.
-  bool disproven(uint64_t line, int bound) const {
+  // `loop`: the index on the line of the shallowest position the disproof
+  // came back to.
+  void store(uint64_t line, int bound, int loop = 0) {
+    slots_[line & (slots_.size() - 1)] = Slot{line, bound, loop};
+  }
+  // No mate within `bound` along this line: one was disproven within at
+  // least as much (and with `loop`, where it came back to).
+  bool disproven(uint64_t line, int bound, int* loop = nullptr) const {
     const Slot& e = slots_[line & (slots_.size() - 1)];
-    return e.line == line && e.bound >= bound;
+    if (e.line != line || e.bound < bound) return false;
+    if (loop != nullptr) *loop = e.loop;
+    return true;
   }
   void clear() { std::fill(slots_.begin(), slots_.end(), Slot{}); }
 
@@ -154,6 +162,7 @@ class LineTable {
   struct Slot {
     uint64_t line = 0;
     int32_t bound = -1;
+    int32_t loop = 0;
   };
   std::vector<Slot> slots_;
 };
@@ -218,12 +227,19 @@ class MateSearch {
   const TranspositionTable& table() const { return table_; }
 
  private:
+  // What a disproof rests on through repetition cut-offs (a line that came
+  // back to a position on it ends without mate): the shallowest position
+  // of the line it came back to, by its index on the path; NO_LOOP for none;
+  // BEFORE_LINE for a step check's own position, which lies before every
+  // line.
+  static constexpr int NO_LOOP = INT32_MAX, BEFORE_LINE = -1;
+
   // One way to settle a child: play its move, or, for a drop that
   // interposes, show that the drop is futile.
   struct Option {
     uint32_t pn, dn;
     int length;  // of the proof of the position the option leads to
-    bool pathDependent;
+    int loop = NO_LOOP;  // of a disproof: see NO_LOOP
     shogi::PackedHand proofHand = 0;  // of that proof: the attacker's pieces in hand it uses
     bool known = false;               // from the table
   };
@@ -236,11 +252,12 @@ class MateSearch {
     shogi::Square checker;
     uint32_t pn() const;
     uint32_t dn() const;
+    int loop() const;  // of its options together
   };
   struct Result {
     uint32_t pn, dn;
     int length;
-    bool pathDependent;
+    int loop = NO_LOOP;  // of a disproof: see NO_LOOP
     shogi::Move best;
     shogi::PackedHand proofHand = 0;
   };
@@ -298,10 +315,11 @@ class MateSearch {
     shogi::PackedHand attacker, defender;
     bool exactOnly;  // the root with an excluded move: only the same position repeats it
   };
-  // Whether the line already went through this board with hands at least as
-  // good for the attacker: a mate from here would mate from there within the
-  // same plies, so this line need not go on.
-  bool onPath(uint64_t board, shogi::PackedHand attacker, shogi::PackedHand defender) const;
+  // Where the line already went through this board with hands at least as
+  // good for the attacker (its index on the path; NO_LOOP for nowhere): a
+  // mate from here would mate from there within the same plies, so this
+  // line need not go on.
+  int onPath(uint64_t board, shogi::PackedHand attacker, shogi::PackedHand defender) const;
 
   // The key of a position in the table and on the path: the board alone
   // (hands are matched by domination), or with the hands in selfmates.

@@ -238,7 +238,7 @@ TEST(LineTable, ARepetitionDisproofServesItsOwnLineAndShorterBoundsOnly) {
     return line;
   };
   LineTable lines(1 << 10);
-  lines.store(lineOf(false, {A, B, C}), 11);
+  lines.store(lineOf(false, {A, B, C}), 11, 1);  // it came back to B
   struct Row {
     const char* what;
     uint64_t line;
@@ -255,6 +255,9 @@ TEST(LineTable, ARepetitionDisproofServesItsOwnLineAndShorterBoundsOnly) {
       {"the same line from a root with excluded moves", lineOf(true, {A, B, C}), 11, false},
   };
   for (const Row& row : rows) EXPECT_EQ(lines.disproven(row.line, row.bound), row.disproven) << row.what;
+  int loop = -1;
+  EXPECT_TRUE(lines.disproven(lineOf(false, {A, B, C}), 9, &loop));
+  EXPECT_EQ(loop, 1) << "where the line came back to";
   lines.clear();
   EXPECT_FALSE(lines.disproven(lineOf(false, {A, B, C}), 11));
 }
@@ -298,6 +301,93 @@ TEST(MateSearch, EarlierQuestionsDoNotChangeLaterAnswers) {
   // Both answers occur.
   EXPECT_GT(mates, 0);
   EXPECT_LT(mates, int(questions.size()));
+}
+
+// Reads the classics of the test data up to `maxPlies` long.
+std::vector<std::pair<std::string, int>> classicsUpTo(int maxPlies) {
+  std::ifstream csv(std::string(DATA_DIR) + "/classic_zukou_musou.csv");
+  std::string row;
+  std::getline(csv, row);
+  std::vector<std::pair<std::string, int>> rows;
+  while (std::getline(csv, row)) {
+    std::vector<std::string> fields;
+    std::stringstream in(row);
+    for (std::string f; std::getline(in, f, ',');) fields.push_back(f);
+    if (fields.size() >= 5 && std::stoi(fields[4]) <= maxPlies) rows.emplace_back(fields[3], std::stoi(fields[4]));
+  }
+  return rows;
+}
+
+// A disproof whose lines all end by coming back to its own position (or to
+// positions after it) holds whatever line reaches the position: the table
+// keeps it for all of them. These positions have no mate within the bound,
+// and their searches come back to them.
+TEST(MateSearch, ADisproofThatComesBackOnlyToItselfIsKeptForEveryLine) {
+  struct Question {
+    const char* id;
+    const char* sfen;
+    int bound;
+  };
+  const Question questions[] = {
+      {"musou-033", "2g1b4/l1p1ss3/kN1r1B3/3p+R4/p3P+p3/+lL1s5/9/9/1P7 b 3Gs3nl12p 1", 9},
+      {"musou-033", "2g1b4/l1p1ss3/kN1r1B3/3p+R4/p3P+p3/+lL1s5/9/9/1P7 b 3Gs3nl12p 1", 11},
+      {"musou-050", "9/4nR2g/9/7P+b/4p1s1P/6Bk1/6L+l1/9/6P1+R b 3S3g3n2l14p 1", 9},
+  };
+  for (const Question& q : questions) {
+    shogi::Position pos;
+    ASSERT_TRUE(pos.setSfen(q.sfen, nullptr)) << q.id;
+    matesolver::MateSearch search(4);
+    shogi::Position copy = pos;
+    EXPECT_FALSE(search.attackerMates(copy, q.bound)) << q.id << " within " << q.bound;
+    const TranspositionTable::Probe e =
+        search.table().probe(pos.boardKey(), pos.packedHand(shogi::BLACK), pos.packedHand(shogi::WHITE), q.bound);
+    EXPECT_EQ(e.state, TranspositionTable::DISPROVEN) << q.id << " within " << q.bound;
+  }
+}
+
+// Whatever the table holds as proven or disproven after a search is true
+// of that position on its own, whichever line the search reached it by:
+// the checks after each root and the replies after them, each asked afresh.
+TEST(MateSearch, WhatTheTableHoldsAsSettledHoldsFromEveryLine) {
+  int settled = 0, disproven = 0;
+  for (const auto& [sfen, plies] : classicsUpTo(9)) {
+    for (int bound : {plies - 2, plies}) {
+      shogi::Position root;
+      ASSERT_TRUE(root.setSfen(sfen, nullptr)) << sfen;
+      matesolver::MateSearch shared(4);
+      shogi::Position copy = root;
+      shared.attackerMates(copy, bound);
+      auto check = [&](shogi::Position& pos, int plies, bool attackerToMove) {
+        const TranspositionTable::Probe e =
+            shared.table().probe(pos.boardKey(), pos.packedHand(shogi::BLACK), pos.packedHand(shogi::WHITE), plies);
+        if (e.state != TranspositionTable::PROVEN && e.state != TranspositionTable::DISPROVEN) return;
+        ++settled;
+        disproven += e.state == TranspositionTable::DISPROVEN;
+        matesolver::MateSearch fresh(4);
+        shogi::Position again = pos;
+        const bool mated = attackerToMove ? fresh.attackerMates(again, plies) : fresh.defenderMated(again, plies);
+        EXPECT_EQ(mated, e.state == TranspositionTable::PROVEN) << sfen << " within " << bound << ": " << pos.sfen()
+                                                                 << " within " << plies;
+      };
+      shogi::MoveList checks;
+      shogi::generateChecks(root, checks);
+      for (shogi::Move m : checks) {
+        root.doMove(m);
+        check(root, bound - 1, false);
+        shogi::MoveList replies;
+        shogi::generateLegal(root, replies);
+        for (shogi::Move r : replies) {
+          root.doMove(r);
+          check(root, bound - 2, true);
+          root.undoMove(r);
+        }
+        root.undoMove(m);
+      }
+    }
+  }
+  // Both kinds occur.
+  EXPECT_GT(disproven, 0);
+  EXPECT_GT(settled, disproven);
 }
 
 // A position with three plies left is disproven at its first look only by
