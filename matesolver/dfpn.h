@@ -145,7 +145,7 @@ class LineTable {
   }
   // `loop`: the index on the line of the shallowest position the disproof
   // came back to.
-  void store(uint64_t line, int bound, int loop = 0) {
+  void store(uint64_t line, int bound, int loop) {
     slots_[line & (slots_.size() - 1)] = Slot{line, bound, loop};
   }
   // No mate within `bound` along this line: one was disproven within at

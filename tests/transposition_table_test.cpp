@@ -262,29 +262,40 @@ TEST(LineTable, ARepetitionDisproofServesItsOwnLineAndShorterBoundsOnly) {
   EXPECT_FALSE(lines.disproven(lineOf(false, {A, B, C}), 11));
 }
 
+// Reads the classics of the test data up to `maxPlies` long: SFEN and
+// recorded length.
+std::vector<std::pair<std::string, int>> classicsUpTo(int maxPlies) {
+  std::ifstream csv(std::string(DATA_DIR) + "/classic_zukou_musou.csv");
+  if (!csv) ADD_FAILURE() << "cannot read " << DATA_DIR;
+  std::string row;
+  std::getline(csv, row);
+  std::vector<std::pair<std::string, int>> rows;
+  while (std::getline(csv, row)) {
+    std::vector<std::string> fields;
+    std::stringstream in(row);
+    for (std::string f; std::getline(in, f, ',');) fields.push_back(f);
+    if (fields.size() < 5) {
+      ADD_FAILURE() << "short row: " << row;
+      continue;
+    }
+    if (std::stoi(fields[4]) <= maxPlies) rows.emplace_back(fields[3], std::stoi(fields[4]));
+  }
+  return rows;
+}
+
 // One search asked about many positions and bounds in turn, its tables
 // filling with proofs, disproofs and repetition disproofs of every earlier
 // question, answers each as a fresh search does.
 TEST(MateSearch, EarlierQuestionsDoNotChangeLaterAnswers) {
-  std::ifstream csv(std::string(DATA_DIR) + "/classic_zukou_musou.csv");
-  ASSERT_TRUE(csv) << DATA_DIR;
-  std::string row;
-  std::getline(csv, row);
   struct Question {
     std::string sfen;
     int bound;
   };
   std::vector<Question> questions;
-  while (std::getline(csv, row)) {
-    std::vector<std::string> fields;
-    std::stringstream in(row);
-    for (std::string f; std::getline(in, f, ',');) fields.push_back(f);
-    ASSERT_GE(fields.size(), 5u) << row;
-    const int plies = std::stoi(fields[4]);
-    if (plies > 11) continue;
+  for (const auto& [sfen, plies] : classicsUpTo(11)) {
     // The recorded length and two less: mates and positions that repeat
     // without one.
-    for (int bound : {plies - 2, plies}) questions.push_back({fields[3], bound});
+    for (int bound : {plies - 2, plies}) questions.push_back({sfen, bound});
   }
   ASSERT_GE(questions.size(), 10u);
   matesolver::MateSearch shared(4);
@@ -301,21 +312,6 @@ TEST(MateSearch, EarlierQuestionsDoNotChangeLaterAnswers) {
   // Both answers occur.
   EXPECT_GT(mates, 0);
   EXPECT_LT(mates, int(questions.size()));
-}
-
-// Reads the classics of the test data up to `maxPlies` long.
-std::vector<std::pair<std::string, int>> classicsUpTo(int maxPlies) {
-  std::ifstream csv(std::string(DATA_DIR) + "/classic_zukou_musou.csv");
-  std::string row;
-  std::getline(csv, row);
-  std::vector<std::pair<std::string, int>> rows;
-  while (std::getline(csv, row)) {
-    std::vector<std::string> fields;
-    std::stringstream in(row);
-    for (std::string f; std::getline(in, f, ',');) fields.push_back(f);
-    if (fields.size() >= 5 && std::stoi(fields[4]) <= maxPlies) rows.emplace_back(fields[3], std::stoi(fields[4]));
-  }
-  return rows;
 }
 
 // A disproof whose lines all end by coming back to its own position (or to
