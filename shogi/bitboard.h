@@ -80,6 +80,14 @@ extern Bitboard lineBeyond[81][LINE_COUNT];
 // squares a knight's leap away (of either colour).
 extern Bitboard stepNeighbourhood[81];
 
+// For check generation: the squares from which a piece of colour c and
+// type t (the standard kinds) attacks bit b with a step (a neighbour or a
+// knight's leap), and the lines out of b along which it attacks b from any
+// distance, sliding (bit i: LINES[i]).
+constexpr int STANDARD_TYPE_COUNT = DRAGON + 1;
+extern Bitboard stepAttackFrom[2][STANDARD_TYPE_COUNT][81];
+extern uint8_t slideLinesTo[2][STANDARD_TYPE_COUNT];
+
 // The square of the nearest piece of `occupied` along line i from bit b,
 // NO_SQUARE for none.
 inline Square nearestAlong(Bitboard occupied, int b, int i) {
@@ -88,6 +96,16 @@ inline Square nearestAlong(Bitboard occupied, int b, int i) {
   return squareOfBit(LINES[i].growing ? lowestBit(on) : highestBit(on));
 }
 
+// The squares along line i out of bit b up to the nearest piece of
+// `occupied`, that piece's square included.
+inline Bitboard rayTo(Bitboard occupied, int b, int i) {
+  const Bitboard line = lineBeyond[b][i];
+  const Bitboard on = line & occupied;
+  if (!on) return line;
+  return line & ~lineBeyond[LINES[i].growing ? lowestBit(on) : highestBit(on)][i];
+}
+
+// Fills the tables from the rules of the pieces (initRules calls it).
 void initBitboards();
 
 }  // namespace shogi

@@ -438,23 +438,21 @@ void generateChecks(Position& pos, MoveList& list) {
   const int blockerCount = findBlockers(pos, us, us, king, blockers);
   MoveList candidates;
 
-  // Squares from which a piece of a type attacks the king, found by walking
-  // out from the king; filled for a type when first needed.
-  Bitboard attackFrom[PIECE_TYPE_COUNT];
-  bool filled[PIECE_TYPE_COUNT] = {};
+  // Squares from which a piece of a type attacks the king: a step away, or
+  // along a line up to the first piece on it. Filled for a type when first
+  // needed.
+  const int kingBit = bitOf(king);
+  const Bitboard occupied = pos.occupied();
+  Bitboard attackFrom[STANDARD_TYPE_COUNT];
+  uint32_t filled = 0;
   auto checkSquares = [&](PieceType t) {
     // The promoted minor pieces move as the gold does.
     if (t >= PRO_PAWN && t <= PRO_SILVER) t = GOLD;
-    if (!filled[t]) {
-      filled[t] = true;
-      Bitboard from;
-      const PieceRules& r = pieceRules[t];
-      for (int i = 0; i < r.stepCount; ++i) {
-        const int d = stepDelta(us, r.steps[i]);
-        for (Square x = king - d; pos.at(x) != WALL; x -= d) {
-          from |= squareBit(x);
-          if (!r.steps[i].slide || pos.at(x) != EMPTY) break;
-        }
+    if (!((filled >> t) & 1)) {
+      filled |= 1u << t;
+      Bitboard from = stepAttackFrom[us][t][kingBit];
+      for (unsigned lines = slideLinesTo[us][t]; lines != 0; lines &= lines - 1) {
+        from |= rayTo(occupied, kingBit, __builtin_ctz(lines));
       }
       attackFrom[t] = from;
     }

@@ -14,6 +14,8 @@ AttackRay leapRays[2][MAX_RAYS];
 int leapRayCount[2];
 Bitboard lineBeyond[81][LINE_COUNT];
 Bitboard stepNeighbourhood[81];
+Bitboard stepAttackFrom[2][STANDARD_TYPE_COUNT][81];
+uint8_t slideLinesTo[2][STANDARD_TYPE_COUNT];
 uint32_t stepAttackers[2][2 * STEP_ATTACK_OFFSET];
 uint32_t rangedTypes;
 
@@ -150,6 +152,28 @@ void initBitboards() {
       }
     }
     stepNeighbourhood[b] = near;
+  }
+  for (Color c : {BLACK, WHITE}) {
+    for (int t = 1; t < STANDARD_TYPE_COUNT; ++t) {
+      const PieceRules& r = pieceRules[t];
+      slideLinesTo[c][t] = 0;
+      for (int b = 0; b < 81; ++b) stepAttackFrom[c][t][b] = Bitboard{};
+      for (int i = 0; i < r.stepCount; ++i) {
+        // The step as colour c plays it; the attacker stands a step back.
+        const int df = c == BLACK ? r.steps[i].df : -r.steps[i].df;
+        const int dr = c == BLACK ? r.steps[i].dr : -r.steps[i].dr;
+        if (r.steps[i].slide) {
+          for (int line = 0; line < LINE_COUNT; ++line) {
+            if (LINES[line].df == -df && LINES[line].dr == -dr) slideLinesTo[c][t] |= uint8_t(1u << line);
+          }
+          continue;
+        }
+        for (int b = 0; b < 81; ++b) {
+          const int file = b / 9 + 1 - df, rank = b % 9 + 1 - dr;
+          if (file >= 1 && file <= 9 && rank >= 1 && rank <= 9) stepAttackFrom[c][t][b] |= squareBit(square(file, rank));
+        }
+      }
+    }
   }
 }
 
