@@ -80,6 +80,10 @@ extern Bitboard lineBeyond[81][LINE_COUNT];
 // squares a knight's leap away (of either colour).
 extern Bitboard stepNeighbourhood[81];
 
+// The squares from which a piece can attack a square next to bit b with a
+// step: the step neighbourhoods of b's neighbours together.
+extern Bitboard kingZone[81];
+
 // For check generation: the squares from which a piece of colour c and
 // type t (the standard kinds) attacks bit b with a step (a neighbour or a
 // knight's leap), and the lines out of b along which it attacks b from any

@@ -302,13 +302,25 @@ int lineOf(int d) { return lineOfStep.line[d + LINE_OFFSET]; }
 bool generateEvasions(Position& pos, MoveList& list, bool first) {
   const Color us = pos.sideToMove(), them = ~us;
   const Square king = pos.kingSquare(us);
-  // King steps to squares no enemy piece attacks once the king has left.
+  // King steps to squares no enemy piece attacks once the king has left:
+  // what the enemy attacks with a step near the king is gathered once (the
+  // king's own square holds none of its pieces), its ranged pieces are
+  // looked at square by square.
   const PieceRules& kr = pieceRules[typeOf(pos.at(king))];
+  Bitboard stepped;
+  bool gathered = false;
   for (int i = 0; i < kr.stepCount; ++i) {
     const Square to = king + stepDelta(us, kr.steps[i]);
     const Piece p = pos.at(to);
     if (p == WALL || (p != EMPTY && colorOf(p) == us)) continue;
-    if (pos.attackedIgnoring(to, them, king)) continue;
+    if (!gathered) {
+      gathered = true;
+      for (Bitboard near = kingZone[bitOf(king)] & pos.occupied(them); near; near.clearLowest()) {
+        const int x = lowestBit(near);
+        stepped |= stepAttackFrom[us][typeOf(pos.at(squareOfBit(x)))][x];
+      }
+    }
+    if (stepped.test(bitOf(to)) || pos.attackedFromAfarIgnoring(to, them, king)) continue;
     list.add(Move::board(king, to, false));
     if (first) return true;
   }

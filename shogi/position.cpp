@@ -377,18 +377,22 @@ bool Position::attackedIgnoring(Square s, Color by, Square ignored) const {
     const Square x = squareOfBit(lowestBit(near));
     if ((stepAttackers[by][s - x + STEP_ATTACK_OFFSET] >> typeOf(cells_[x])) & 1) return true;
   }
-  // Its ranged pieces farther along a line, with nothing between.
+  return attackedFromAfarIgnoring(s, by, ignored) || (fairy_ && fairyKingAttacks(s, by, ignored));
+}
+
+bool Position::attackedFromAfarIgnoring(Square s, Color by, Square ignored) const {
+  // Its ranged pieces along a line, with nothing between.
   const Bitboard ranged = ranged_[by];
-  if (ranged) {
-    const Bitboard occupied = ignored == NO_SQUARE ? occupied_ : occupied_ & ~squareBit(ignored);
-    for (int i = 0; i < LINE_COUNT; ++i) {
-      if (!(lineBeyond[b][i] & ranged)) continue;
-      const Square x = nearestAlong(occupied, b, i);
-      const Piece p = cells_[x];
-      if (colorOf(p) == by && ((lineAttacks[by][i].far >> typeOf(p)) & 1)) return true;
-    }
+  if (!ranged) return false;
+  const int b = bitOf(s);
+  const Bitboard occupied = ignored == NO_SQUARE ? occupied_ : occupied_ & ~squareBit(ignored);
+  for (int i = 0; i < LINE_COUNT; ++i) {
+    if (!(lineBeyond[b][i] & ranged)) continue;
+    const Square x = nearestAlong(occupied, b, i);
+    const Piece p = cells_[x];
+    if (colorOf(p) == by && ((lineAttacks[by][i].far >> typeOf(p)) & 1)) return true;
   }
-  return fairy_ && fairyKingAttacks(s, by, ignored);
+  return false;
 }
 
 bool Position::fairyKingAttacks(Square s, Color by, Square ignored) const {

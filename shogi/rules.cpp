@@ -14,6 +14,7 @@ AttackRay leapRays[2][MAX_RAYS];
 int leapRayCount[2];
 Bitboard lineBeyond[81][LINE_COUNT];
 Bitboard stepNeighbourhood[81];
+Bitboard kingZone[81];
 Bitboard stepAttackFrom[2][STANDARD_TYPE_COUNT][81];
 uint8_t slideLinesTo[2][STANDARD_TYPE_COUNT];
 uint32_t stepAttackers[2][2 * STEP_ATTACK_OFFSET];
@@ -152,6 +153,17 @@ void initBitboards() {
       }
     }
     stepNeighbourhood[b] = near;
+  }
+  for (int b = 0; b < 81; ++b) {
+    Bitboard zone;
+    const int file = b / 9 + 1, rank = b % 9 + 1;
+    for (int df = -1; df <= 1; ++df) {
+      for (int dr = -1; dr <= 1; ++dr) {
+        const int f = file + df, r = rank + dr;
+        if ((df != 0 || dr != 0) && f >= 1 && f <= 9 && r >= 1 && r <= 9) zone |= stepNeighbourhood[(f - 1) * 9 + r - 1];
+      }
+    }
+    kingZone[b] = zone;
   }
   for (Color c : {BLACK, WHITE}) {
     for (int t = 1; t < STANDARD_TYPE_COUNT; ++t) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -357,6 +358,54 @@ TEST(Occupancy, FollowsTheBoardThroughMovesAndUndo) {
       EXPECT_EQ(pos.sfen(), Position(make(start, rebirth)).sfen());
     }
   }
+}
+
+// The tables that check generation and the king's steps out of check read
+// (where a piece attacks a square from with a step, and along which lines
+// it slides onto it) agree with walking each standard piece's own moves on
+// an otherwise empty board, for both colours and every pair of squares.
+TEST(Occupancy, StepAndSlideTablesMatchThePiecesMoves) {
+  int checked = 0;
+  for (Color c : {BLACK, WHITE}) {
+    for (int t = PAWN; t <= DRAGON; ++t) {
+      const PieceRules& r = pieceRules[t];
+      if (r.stepCount == 0) continue;  // no such kind
+      for (int file = 1; file <= 9; ++file) {
+        for (int rank = 1; rank <= 9; ++rank) {
+          const Square from = square(file, rank);
+          Position pos;
+          pos.put(from, makePiece(c, PieceType(t)));
+          // The squares the piece attacks, by walking its steps.
+          Bitboard walked;
+          for (int i = 0; i < r.stepCount; ++i) {
+            const int d = stepDelta(c, r.steps[i]);
+            for (Square to = from + d; pos.at(to) != WALL; to += d) {
+              walked |= squareBit(to);
+              if (!r.steps[i].slide) break;
+            }
+          }
+          for (int b = 0; b < 81; ++b) {
+            bool byTable = stepAttackFrom[c][t][b].test(bitOf(from));
+            for (int i = 0; i < LINE_COUNT; ++i) {
+              if (((slideLinesTo[c][t] >> i) & 1) && lineBeyond[b][i].test(bitOf(from))) byTable = true;
+            }
+            ASSERT_EQ(byTable, walked.test(b)) << "colour " << int(c) << " type " << t << " on " << file << rank
+                                               << " to bit " << b;
+            ++checked;
+            // A piece that attacks a square next to bit k with a step
+            // stands in k's zone.
+            if (!stepAttackFrom[c][t][b].test(bitOf(from))) continue;
+            for (int k = 0; k < 81; ++k) {
+              const bool next = k != b && std::abs(k / 9 - b / 9) <= 1 && std::abs(k % 9 - b % 9) <= 1;
+              if (!next) continue;
+              ASSERT_TRUE(kingZone[k].test(bitOf(from))) << "bit " << k << ", attacked bit " << b;
+            }
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(checked, 10000);
 }
 
 }  // namespace
