@@ -95,8 +95,8 @@ class Position {
   // own square when it steps away along a line of attack): it must not hold
   // a piece of colour `by`.
   bool attackedIgnoring(Square s, Color by, Square ignored) const;
-  // The part of that test for ranged pieces farther than a step along a
-  // line (standard rules: the fairy kings are not looked at).
+  // The part of that test for ranged pieces sliding along a line, at any
+  // distance (the fairy kings are not looked at).
   bool attackedFromAfarIgnoring(Square s, Color by, Square ignored) const;
   bool inCheck(Color c) const { return king_[c] != NO_SQUARE && attacked(king_[c], ~c); }
   // Whether the fairy king of colour `by` (one that moves on coordinates,
