@@ -92,21 +92,25 @@ constexpr int STANDARD_TYPE_COUNT = DRAGON + 1;
 extern Bitboard stepAttackFrom[2][STANDARD_TYPE_COUNT][81];
 extern uint8_t slideLinesTo[2][STANDARD_TYPE_COUNT];
 
-// The square of the nearest piece of `occupied` along line i from bit b,
-// NO_SQUARE for none.
-inline Square nearestAlong(Bitboard occupied, int b, int i) {
+// The bit of the nearest piece of `occupied` along line i from bit b, -1
+// for none.
+inline int nearestBitAlong(Bitboard occupied, int b, int i) {
   const Bitboard on = lineBeyond[b][i] & occupied;
-  if (!on) return NO_SQUARE;
-  return squareOfBit(LINES[i].growing ? lowestBit(on) : highestBit(on));
+  if (!on) return -1;
+  return LINES[i].growing ? lowestBit(on) : highestBit(on);
+}
+
+// The same as a square, NO_SQUARE for none.
+inline Square nearestAlong(Bitboard occupied, int b, int i) {
+  const int x = nearestBitAlong(occupied, b, i);
+  return x < 0 ? NO_SQUARE : squareOfBit(x);
 }
 
 // The squares along line i out of bit b up to the nearest piece of
 // `occupied`, that piece's square included.
 inline Bitboard rayTo(Bitboard occupied, int b, int i) {
-  const Bitboard line = lineBeyond[b][i];
-  const Bitboard on = line & occupied;
-  if (!on) return line;
-  return line & ~lineBeyond[LINES[i].growing ? lowestBit(on) : highestBit(on)][i];
+  const int x = nearestBitAlong(occupied, b, i);
+  return x < 0 ? lineBeyond[b][i] : lineBeyond[b][i] & ~lineBeyond[x][i];
 }
 
 // Fills the tables from the rules of the pieces (initRules calls it).

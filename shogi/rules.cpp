@@ -160,7 +160,7 @@ void initBitboards() {
     for (int df = -1; df <= 1; ++df) {
       for (int dr = -1; dr <= 1; ++dr) {
         const int f = file + df, r = rank + dr;
-        if ((df != 0 || dr != 0) && f >= 1 && f <= 9 && r >= 1 && r <= 9) zone |= stepNeighbourhood[(f - 1) * 9 + r - 1];
+        if ((df != 0 || dr != 0) && f >= 1 && f <= 9 && r >= 1 && r <= 9) zone |= stepNeighbourhood[bitOf(square(f, r))];
       }
     }
     kingZone[b] = zone;
