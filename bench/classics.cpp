@@ -5,11 +5,14 @@
 // given.
 //
 //   classics <csv> [--seconds S] [--hash MiB] [--oracle PATH] [--oracle-nodes N] [--only ID[,ID...]]
-//            [--beyond K]
+//            [--beyond K] [--after "USI ..."] [--first USI]
 //
 // With --beyond, a problem without a mate within its recorded length is
 // searched again with bounds 2, 4, ... K plies longer, in the time left, to
-// find its shortest mate.
+// find its shortest mate. To see where a hard problem's search goes: --after
+// plays an even number of plies first (the bound shrinks by as many), and
+// --first leaves the attacker only that first move (every other check is
+// excluded).
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -48,6 +51,48 @@ std::vector<Row> readCsv(const std::string& path) {
 
 double now() { return double(matesolver::monotonicMillis()) / 1000; }
 
+// Plays the USI moves of `line` (legal moves only, an even number of them);
+// false with the reason.
+bool playLine(shogi::Position& pos, int& plies, const std::string& line, std::string* error) {
+  std::istringstream in(line);
+  std::string text;
+  int played = 0;
+  while (in >> text) {
+    const shogi::Move m = shogi::parseUsiMove(pos, text);
+    shogi::MoveList legal;
+    shogi::generateLegal(pos, legal);
+    if (m.isNull() || std::find(legal.begin(), legal.end(), m) == legal.end()) {
+      *error = "--after: " + text + " is not a legal move here";
+      return false;
+    }
+    pos.doMove(m);
+    ++played;
+  }
+  if (played % 2 != 0) {
+    *error = "--after: an odd number of plies leaves the defender to move";
+    return false;
+  }
+  plies -= played;
+  return true;
+}
+
+// Every check of the attacker but `first`; false when `first` is not a check.
+bool allChecksBut(shogi::Position& pos, const std::string& first, std::vector<shogi::Move>& excluded,
+                  std::string* error) {
+  shogi::MoveList checks;
+  shogi::generateChecks(pos, checks);
+  bool found = false;
+  for (shogi::Move m : checks) {
+    if (shogi::usiMove(m) == first) {
+      found = true;
+    } else {
+      excluded.push_back(m);
+    }
+  }
+  if (!found) *error = "--first: " + first + " is not a check here";
+  return found;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,7 +102,7 @@ int main(int argc, char** argv) {
   }
   double seconds = 60;
   size_t hash = 1024;
-  std::string oraclePath, only;
+  std::string oraclePath, only, after, first;
   long long oracleNodes = 20000000;
   int beyond = 0;
   for (int i = 2; i + 1 < argc; i += 2) {
@@ -68,6 +113,8 @@ int main(int argc, char** argv) {
     if (o == "--oracle-nodes") oracleNodes = std::stoll(v);
     if (o == "--only") only = "," + v + ",";
     if (o == "--beyond") beyond = std::stoi(v);
+    if (o == "--after") after = v;
+    if (o == "--first") first = v;
   }
   OracleClient oracle(oraclePath.empty() ? "/nonexistent" : oraclePath);
 
@@ -84,16 +131,20 @@ int main(int argc, char** argv) {
     std::string error;
     const std::string kzi = sfen_problem::openStepCheck(row.sfen, row.plies, "詰将棋", &error);
     matesolver::CheckInput input;
-    if (kzi.empty() || !matesolver::parseCheckInput(kzi, input, &error)) {
+    std::vector<shogi::Move> excluded;
+    if (kzi.empty() || !matesolver::parseCheckInput(kzi, input, &error) ||
+        !playLine(input.position, input.plies, after, &error) ||
+        (!first.empty() && !allChecksBut(input.position, first, excluded, &error))) {
       std::printf("%-10s %5d  error: %s\n", row.id.c_str(), row.plies, error.c_str());
       continue;
     }
+    excluded.push_back(input.excluded);
     matesolver::MateSearch search(hash);
     search.limits.deadline = matesolver::monotonicMillis() + int64_t(seconds * 1000);
     const double start = now();
     std::string verdict;
     try {
-      verdict = search.attackerMates(input.position, input.plies, {input.excluded}) ? "mate" : "nomate";
+      verdict = search.attackerMates(input.position, input.plies, excluded) ? "mate" : "nomate";
     } catch (const matesolver::Interrupted&) {
       verdict = "timeout";
     }
@@ -102,7 +153,7 @@ int main(int argc, char** argv) {
     if (verdict == "nomate" && beyond > 0) {
       try {
         for (int plies = input.plies + 2; plies <= input.plies + beyond && shortest == 0; plies += 2) {
-          if (search.attackerMates(input.position, plies, {input.excluded})) shortest = plies;
+          if (search.attackerMates(input.position, plies, excluded)) shortest = plies;
         }
       } catch (const matesolver::Interrupted&) {
       }
@@ -115,7 +166,7 @@ int main(int argc, char** argv) {
     std::string osl = "-", oslTime = "-";
     if (!oraclePath.empty()) {
       const double t0 = now();
-      osl = oracle.ask("dfpn " + std::to_string(oracleNodes) + " " + row.sfen);
+      osl = oracle.ask("dfpn " + std::to_string(oracleNodes) + " " + (after.empty() ? row.sfen : input.position.sfen()));
       char b[32];
       const double t = now() - t0;
       std::snprintf(b, sizeof b, "%.2f", t);
@@ -125,7 +176,7 @@ int main(int argc, char** argv) {
       oslFound += osl == "mate";
       oslTimes.push_back(osl == "mate" ? t : 1e9);
     }
-    std::printf("%-10s %5d  %-7s %9.2f %12llu %10.0f  %-8s %9s\n", row.id.c_str(), row.plies, verdict.c_str(), elapsed,
+    std::printf("%-10s %5d  %-7s %9.2f %12llu %10.0f  %-8s %9s\n", row.id.c_str(), input.plies, verdict.c_str(), elapsed,
                 static_cast<unsigned long long>(search.nodes), elapsed > 0 ? search.nodes / elapsed : 0.0,
                 osl.c_str(), oslTime.c_str());
     if (shortest != 0) std::printf("%-10s shortest mate %d plies (%.2f s)\n", row.id.c_str(), shortest, now() - start);
