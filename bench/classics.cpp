@@ -9,10 +9,11 @@
 //
 // With --beyond, a problem without a mate within its recorded length is
 // searched again with bounds 2, 4, ... K plies longer, in the time left, to
-// find its shortest mate. To see where a hard problem's search goes: --after
-// plays an even number of plies first (the bound shrinks by as many), and
-// --first leaves the attacker only that first move (every other check is
-// excluded).
+// find its shortest mate. To see where a hard problem's search goes (with
+// --only and one row): --after plays an even number of plies first (the
+// bound shrinks by as many), and --first leaves the attacker only that first
+// move (every other check is excluded; the oracle is not asked then, as it
+// would answer for every first move).
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -164,7 +165,7 @@ int main(int argc, char** argv) {
     allNodes += search.nodes;
     allTime += elapsed;
     std::string osl = "-", oslTime = "-";
-    if (!oraclePath.empty()) {
+    if (!oraclePath.empty() && first.empty()) {
       const double t0 = now();
       osl = oracle.ask("dfpn " + std::to_string(oracleNodes) + " " + (after.empty() ? row.sfen : input.position.sfen()));
       char b[32];
