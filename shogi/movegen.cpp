@@ -315,6 +315,8 @@ bool generateEvasions(Position& pos, MoveList& list, bool first) {
     if (p == WALL || (p != EMPTY && colorOf(p) == us)) continue;
     if (!gathered) {
       gathered = true;
+      // The squares an enemy piece on x attacks with a step are those from
+      // which a piece of ours of the same kind would attack x.
       for (Bitboard near = kingZone[bitOf(king)] & pos.occupied(them); near; near.clearLowest()) {
         const int x = lowestBit(near);
         stepped |= stepAttackFrom[us][typeOf(pos.at(squareOfBit(x)))][x];

@@ -133,6 +133,17 @@ void initRules() {
   initBitboards();
 }
 
+namespace {
+
+// The square df files and dr ranks away from bit b, as a set: empty off the
+// board.
+Bitboard squareAway(int b, int df, int dr) {
+  const int file = b / 9 + 1 + df, rank = b % 9 + 1 + dr;
+  return file >= 1 && file <= 9 && rank >= 1 && rank <= 9 ? squareBit(square(file, rank)) : Bitboard{};
+}
+
+}  // namespace
+
 void initBitboards() {
   for (int b = 0; b < 81; ++b) {
     for (int i = 0; i < LINE_COUNT; ++i) {
@@ -144,23 +155,20 @@ void initBitboards() {
       lineBeyond[b][i] = beyond;
     }
     Bitboard near;
-    const int file = b / 9 + 1, rank = b % 9 + 1;
     for (int df = -1; df <= 1; ++df) {
       for (int dr = -2; dr <= 2; ++dr) {
         const bool step = (df != 0 || dr != 0) && (dr >= -1 && dr <= 1 ? true : df != 0);
-        const int f = file + df, r = rank + dr;
-        if (step && f >= 1 && f <= 9 && r >= 1 && r <= 9) near |= squareBit(square(f, r));
+        if (step) near |= squareAway(b, df, dr);
       }
     }
     stepNeighbourhood[b] = near;
   }
   for (int b = 0; b < 81; ++b) {
     Bitboard zone;
-    const int file = b / 9 + 1, rank = b % 9 + 1;
     for (int df = -1; df <= 1; ++df) {
       for (int dr = -1; dr <= 1; ++dr) {
-        const int f = file + df, r = rank + dr;
-        if ((df != 0 || dr != 0) && f >= 1 && f <= 9 && r >= 1 && r <= 9) zone |= stepNeighbourhood[bitOf(square(f, r))];
+        const Bitboard next = squareAway(b, df, dr);
+        if ((df != 0 || dr != 0) && next) zone |= stepNeighbourhood[lowestBit(next)];
       }
     }
     kingZone[b] = zone;
@@ -180,10 +188,7 @@ void initBitboards() {
           }
           continue;
         }
-        for (int b = 0; b < 81; ++b) {
-          const int file = b / 9 + 1 - df, rank = b % 9 + 1 - dr;
-          if (file >= 1 && file <= 9 && rank >= 1 && rank <= 9) stepAttackFrom[c][t][b] |= squareBit(square(file, rank));
-        }
+        for (int b = 0; b < 81; ++b) stepAttackFrom[c][t][b] |= squareAway(b, -df, -dr);
       }
     }
   }
