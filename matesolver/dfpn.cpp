@@ -662,14 +662,22 @@ void MateSearch::initReply(Position& pos, int bound, Child& c) {
   }
 }
 
+int MateSearch::dropChain(const Position& pos, Square to) {
+  const Square king = pos.kingSquare(pos.sideToMove());
+  if (king == NO_SQUARE || (std::abs(fileOf(king) - fileOf(to)) <= 1 && std::abs(rankOf(king) - rankOf(to)) <= 1)) {
+    return int(to);
+  }
+  return pos.attacked(to, pos.sideToMove()) ? GUARDED_CHAIN : UNGUARDED_CHAIN;
+}
+
 void MateSearch::activateDrops(Position& pos, int bound, size_t begin) {
   for (size_t i = begin; i < children_.size(); ++i) {
     if (!children_[i].delayed) continue;
-    const Square s = children_[i].move.to();
+    const int chain = children_[i].chain;
     bool waiting = false;
     for (size_t k = begin; k < children_.size() && !waiting; ++k) {
       const Child& other = children_[k];
-      waiting = !other.delayed && other.move.isDrop() && other.move.to() == s && other.pn() != 0;
+      waiting = !other.delayed && other.move.isDrop() && other.chain == chain && other.pn() != 0;
     }
     if (!waiting) initReply(pos, bound, children_[i]);
   }
@@ -697,19 +705,25 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
   if (bound >= 2) {
     for (Move r : replies) prefetchChild(pos, r);
   }
-  // Drops on one square are taken one at a time: the next one joins the
-  // search only once those before it are mated (see activateDrops).
-  Bitboard dropSeen;
+  // Drops are taken one at a time in each chain (see dropChain): the next
+  // one joins the search only once those before it are mated (see
+  // activateDrops).
+  Bitboard dropSeen;   // the squares next to the king with a drop in the search
+  int sharedSeen = 0;  // bit -chain: the chains of several squares with a drop in the search
   const size_t begin = children_.size();
   for (Move r : replies) {
     Child c{};
     c.move = r;
     c.options = 1;
     c.option[0] = Option{1, 1, 0, NO_LOOP};
-    if (r.isDrop() && (dropSeen & squareBit(r.to()))) {
+    if (r.isDrop()) c.chain = int16_t(dropChain(pos, r.to()));
+    const bool shared = c.chain < 0;
+    const bool seen = shared ? ((sharedSeen >> -c.chain) & 1) != 0 : bool(dropSeen & squareBit(r.to()));
+    if (r.isDrop() && seen) {
       c.delayed = true;
     } else {
-      if (r.isDrop()) dropSeen |= squareBit(r.to());
+      if (r.isDrop() && shared) sharedSeen |= 1 << -c.chain;
+      if (r.isDrop() && !shared) dropSeen |= squareBit(r.to());
       initReply(pos, bound, c);
       // A reply known to escape, whatever the line before, settles the
       // position: the replies after it need no first look.

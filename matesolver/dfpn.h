@@ -248,7 +248,8 @@ class MateSearch {
     Option option[3];
     uint8_t variant[3];  // 0 the move; 1, 2 the futile test, capture without / with promotion
     uint8_t options;
-    bool delayed;  // a drop on a square where an earlier drop is not yet mated
+    bool delayed;  // a drop waiting for an earlier drop of its chain to be mated
+    int16_t chain;  // of a drop (dropChain)
     shogi::Square checker;
     uint32_t pn() const;
     uint32_t dn() const;
@@ -270,6 +271,17 @@ class MateSearch {
   bool expandDefender(shogi::Position& pos, int bound, Result& done);
   void initReply(shogi::Position& pos, int bound, Child& c);
   void activateDrops(shogi::Position& pos, int bound, size_t begin);
+  // Drops that interpose are searched one at a time within a chain: each
+  // square next to the king is a chain of its own; the squares further away
+  // make two chains, those the defender guards and those it does not. A
+  // drop joins the search once the drops before it in its chain are mated.
+  // So a check from afar costs the defender's other replies and a drop or
+  // two at a time, not one for each square between (a drop the checker
+  // takes for nothing is mostly futile), while the drops next to the king,
+  // which most often defend, do not wait behind them.
+  // The chain of a drop on `to`: the square, GUARDED_CHAIN or UNGUARDED_CHAIN.
+  static constexpr int GUARDED_CHAIN = -1, UNGUARDED_CHAIN = -2;
+  static int dropChain(const shogi::Position& pos, shogi::Square to);
   // The position of the futile test of a drop (variant 1: the capture
   // without promotion, 2: with); false when that capture cannot be played
   // or when the defender can then take the capturer back (the drop then

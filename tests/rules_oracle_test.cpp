@@ -129,4 +129,67 @@ TEST(MateAgainstOpenShogiLib, RandomProblems) {
   RecordProperty("same_length_as_fixed_depth", sameLength);
 }
 
+// Drops away from the king are searched one at a time (those on squares the
+// defender guards, and those on squares it does not), each after the ones
+// before it are mated: positions where some check leaves the defender
+// drops on two or more squares away from the king, against the exhaustive
+// search, which looks at every drop at once.
+TEST(MateAgainstExhaustiveSearch, DropsAwayFromTheKingTakenOneAtATime) {
+  std::mt19937 rng(5151);
+  int mates = 0, nomates = 0;
+  for (int i = 0; i < 40000 && mates < 30; ++i) {
+    Position pos = random_position::tsume(rng);
+    bool dropsAway = false;
+    MoveList checks;
+    generateChecks(pos, checks);
+    for (Move m : checks) {
+      pos.doMove(m);
+      const matesolver::Interposition ip = matesolver::interpositionSquares(pos);
+      const Square king = pos.kingSquare(WHITE);
+      int away = 0;
+      for (int k = 0; k < ip.count; ++k) {
+        away += std::abs(fileOf(ip.squares[k]) - fileOf(king)) > 1 || std::abs(rankOf(ip.squares[k]) - rankOf(king)) > 1;
+      }
+      MoveList replies;
+      generateLegal(pos, replies);
+      const int drops = int(std::count_if(replies.begin(), replies.end(), [](Move r) { return r.isDrop(); }));
+      pos.undoMove(m);
+      if (away >= 2 && drops >= 3) {
+        dropsAway = true;
+        break;
+      }
+    }
+    if (!dropsAway) continue;
+    matesolver::MateSearch search(8);
+    int ours = 0;
+    for (int plies = 1; plies <= 5 && ours == 0; plies += 2) {
+      if (search.attackerMates(pos, plies)) ours = plies;
+    }
+    BruteMate brute(true);
+    EXPECT_EQ(ours, brute.shortest(pos, 5)) << pos.sfen();
+    ours != 0 ? ++mates : ++nomates;
+  }
+  // Mates are the rarer answer among such positions.
+  EXPECT_GE(mates, 30);
+  EXPECT_GE(nomates, 30);
+
+  // No mate within 5, because a drop that is not the first of its chain
+  // defends where the first one is mated: a search that never took the
+  // later drops up would find a mate in 5 in each.
+  const char* laterDropDefends[] = {
+      "7k1/5R3/5r3/9/9/9/9/9/9 b S2Lb4g3s2n2l18p 1",
+      "2kp5/9/1+B7/4GN3/9/9/9/9/9 b 2LP2rb3g4sn2l2p 1",
+      "6k1G/8+B/9/3sL4/9/9/9/9/9 b SNL2rbg2s3n2l18p 1",
+      "7k1/5+b2P/4+N1B2/9/9/9/9/9/9 b S2L2rg3s3nl17p 1",
+  };
+  for (const char* sfen : laterDropDefends) {
+    Position pos;
+    ASSERT_TRUE(pos.setSfen(sfen, nullptr)) << sfen;
+    BruteMate brute(true);
+    ASSERT_EQ(brute.shortest(pos, 5), 0) << sfen;
+    matesolver::MateSearch search(8);
+    EXPECT_FALSE(search.attackerMates(pos, 5)) << sfen;
+  }
+}
+
 }  // namespace
