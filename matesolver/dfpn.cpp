@@ -490,14 +490,12 @@ void MateSearch::prefetchChild(Position& pos, Move m) {
 uint32_t MateSearch::replyCount(Position& pos) {
   MoveList replies;
   generateReplies(pos, replies);
-  // Drops on one square count once: they tend to fall together.
+  // Drops count once for each chain (see dropChain), as the search takes
+  // them: one at a time.
   uint32_t n = 0;
-  Bitboard dropSeen;
+  ChainsSeen seen;
   for (Move r : replies) {
-    if (r.isDrop()) {
-      if (dropSeen & squareBit(r.to())) continue;
-      dropSeen |= squareBit(r.to());
-    }
+    if (r.isDrop() && !seen.first(dropChain(pos, r.to()), r.to())) continue;
     ++n;
   }
   return n;
@@ -708,8 +706,7 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
   // Drops are taken one at a time in each chain (see dropChain): the next
   // one joins the search only once those before it are mated (see
   // activateDrops).
-  Bitboard dropSeen;   // the squares next to the king with a drop in the search
-  int sharedSeen = 0;  // bit -chain: the chains of several squares with a drop in the search
+  ChainsSeen seen;
   const size_t begin = children_.size();
   for (Move r : replies) {
     Child c{};
@@ -717,13 +714,9 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
     c.options = 1;
     c.option[0] = Option{1, 1, 0, NO_LOOP};
     if (r.isDrop()) c.chain = int16_t(dropChain(pos, r.to()));
-    const bool shared = c.chain < 0;
-    const bool seen = shared ? ((sharedSeen >> -c.chain) & 1) != 0 : bool(dropSeen & squareBit(r.to()));
-    if (r.isDrop() && seen) {
+    if (r.isDrop() && !seen.first(c.chain, r.to())) {
       c.delayed = true;
     } else {
-      if (r.isDrop() && shared) sharedSeen |= 1 << -c.chain;
-      if (r.isDrop() && !shared) dropSeen |= squareBit(r.to());
       initReply(pos, bound, c);
       // A reply known to escape, whatever the line before, settles the
       // position: the replies after it need no first look.

@@ -282,6 +282,21 @@ class MateSearch {
   // The chain of a drop on `to`: the square, GUARDED_CHAIN or UNGUARDED_CHAIN.
   static constexpr int GUARDED_CHAIN = -1, UNGUARDED_CHAIN = -2;
   static int dropChain(const shogi::Position& pos, shogi::Square to);
+  // The chains that have had a drop.
+  struct ChainsSeen {
+    shogi::Bitboard squares;  // the chains of one square
+    int shared = 0;           // bit -chain: the chains of several squares
+    // Whether a drop on `to`, of `chain`, is the first of its chain; from now on it has one.
+    bool first(int chain, shogi::Square to) {
+      const bool was = chain < 0 ? ((shared >> -chain) & 1) != 0 : bool(squares & shogi::squareBit(to));
+      if (chain < 0) {
+        shared |= 1 << -chain;
+      } else {
+        squares |= shogi::squareBit(to);
+      }
+      return !was;
+    }
+  };
   // The position of the futile test of a drop (variant 1: the capture
   // without promotion, 2: with); false when that capture cannot be played
   // or when the defender can then take the capturer back (the drop then
@@ -317,7 +332,7 @@ class MateSearch {
   bool threePlyLook(shogi::Position& pos, const shogi::MoveList& checks, Option& out);
   // Starts loading the table's entries of the position after m.
   void prefetchChild(shogi::Position& pos, shogi::Move m);
-  // The number of replies to a check, drops on one square once.
+  // The number of replies to a check, drops once for each chain.
   uint32_t replyCount(shogi::Position& pos);
   void reset();
   void checkLimits();
