@@ -493,9 +493,11 @@ uint32_t MateSearch::replyCount(Position& pos) {
   // Drops count once for each chain (see dropChain), as the search takes
   // them: one at a time.
   uint32_t n = 0;
-  ChainsSeen seen;
+  DropChains chains;
   for (Move r : replies) {
-    if (r.isDrop() && !seen.first(dropChain(pos, r.to()), r.to())) continue;
+    bool first = true;
+    if (r.isDrop()) chains.of(pos, r.to(), first);
+    if (!first) continue;
     ++n;
   }
   return n;
@@ -706,15 +708,16 @@ bool MateSearch::expandDefender(Position& pos, int bound, Result& done) {
   // Drops are taken one at a time in each chain (see dropChain): the next
   // one joins the search only once those before it are mated (see
   // activateDrops).
-  ChainsSeen seen;
+  DropChains chains;
   const size_t begin = children_.size();
   for (Move r : replies) {
     Child c{};
     c.move = r;
     c.options = 1;
     c.option[0] = Option{1, 1, 0, NO_LOOP};
-    if (r.isDrop()) c.chain = int16_t(dropChain(pos, r.to()));
-    if (r.isDrop() && !seen.first(c.chain, r.to())) {
+    bool first = true;
+    if (r.isDrop()) c.chain = int16_t(chains.of(pos, r.to(), first));
+    if (!first) {
       c.delayed = true;
     } else {
       initReply(pos, bound, c);

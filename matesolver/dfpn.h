@@ -282,19 +282,25 @@ class MateSearch {
   // The chain of a drop on `to`: the square, GUARDED_CHAIN or UNGUARDED_CHAIN.
   static constexpr int GUARDED_CHAIN = -1, UNGUARDED_CHAIN = -2;
   static int dropChain(const shogi::Position& pos, shogi::Square to);
-  // The chains that have had a drop.
-  struct ChainsSeen {
-    shogi::Bitboard squares;  // the chains of one square
-    int shared = 0;           // bit -chain: the chains of several squares
-    // Whether a drop on `to`, of `chain`, is the first of its chain; from now on it has one.
-    bool first(int chain, shogi::Square to) {
-      const bool was = chain < 0 ? ((shared >> -chain) & 1) != 0 : bool(squares & shogi::squareBit(to));
-      if (chain < 0) {
-        shared |= 1 << -chain;
-      } else {
-        squares |= shogi::squareBit(to);
+  // The chains of the drops of one position's replies, each square's worked
+  // out once, and which chains have had a drop.
+  struct DropChains {
+    shogi::Bitboard known;  // the squares whose chain is worked out
+    int16_t chains[81];     // by bit, for the known squares
+    int shared = 0;         // bit -chain: the chains of several squares that have had a drop
+    // The chain of a drop on `to`; `first` tells whether it is the first drop of its chain.
+    int of(const shogi::Position& pos, shogi::Square to, bool& first) {
+      const int b = shogi::bitOf(to);
+      if (known.test(b)) {
+        first = false;  // an earlier drop on the square is in the chain
+        return chains[b];
       }
-      return !was;
+      known |= shogi::squareBit(to);
+      const int chain = dropChain(pos, to);
+      chains[b] = int16_t(chain);
+      first = chain >= 0 || ((shared >> -chain) & 1) == 0;
+      if (chain < 0) shared |= 1 << -chain;
+      return chain;
     }
   };
   // The position of the futile test of a drop (variant 1: the capture
